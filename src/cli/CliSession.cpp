@@ -1,0 +1,127 @@
+#include "CliSession.h"
+
+#include "CommWorker.h"
+#include "Texts.h"
+#include "UsbLink.h"
+
+#include <QEventLoop>
+#include <QTextStream>
+#include <QTimer>
+
+
+namespace {
+
+// Longest silence of the worker before a command is given up (the link may have vanished).
+constexpr int kStallMs = 30000;
+
+} // namespace
+
+QList<CliCharger> AcceptedChargers() {
+    const std::uint64_t mask = TheLink().Enumerate(false);
+    const QList<CUsbDeviceInfo> devices = TheLink().Devices();
+    QList<CliCharger> chargers;
+    for (int i = 0; i < devices.size() && i < CUsbLink::kMaxAccepted; ++i) {
+        if (mask & (std::uint64_t(1) << i)) {
+            const CUsbDeviceInfo& d = devices[i];
+            chargers.append({i, QString::fromLatin1(d.serial), QString::fromLatin1(d.description),
+                             QString::fromLatin1(d.manufacturer)});
+        }
+    }
+    return chargers;
+}
+
+CCliSession::CCliSession(const CliOptions& options) : m_options(options) {
+    const bool yes = options.yes;
+    SetMessageBoxHandler([yes](const QString&, unsigned style, const QString&) {
+        switch (style & 0xF) {
+        case MB_YESNO:
+            return yes ? int(IDYES) : int(IDNO);
+        case MB_OKCANCEL:
+        case MB_RETRYCANCEL:
+            return int(IDCANCEL);
+        default:
+            return int(IDOK);
+        }
+    });
+    if (options.verbose) {
+        SetProtocolHandler([](const QString& line) {
+            QTextStream(stderr) << line << '\n';
+        });
+    }
+    TheWorker().SetMainOwner(this);
+}
+
+CCliSession::~CCliSession() {
+    if (m_bConnected) {
+        // Between commands the worker makes no blocking call into this thread, so waiting for
+        // it here cannot deadlock.
+        PostTerminate(m_terminate);
+        TheWorker().wait(5000);
+    }
+    TheWorker().SetMainOwner(nullptr);
+    SetMessageBoxHandler(nullptr);
+    SetProtocolHandler(nullptr);
+}
+
+int CCliSession::Connect() {
+    const QList<CliCharger> chargers = AcceptedChargers();
+    const CliCharger* chosen = nullptr;
+    for (const CliCharger& c : chargers) {
+        if (m_options.charger.isEmpty() ? chargers.size() == 1 : c.serial == m_options.charger)
+            chosen = &c;
+    }
+    if (!chosen) {
+        if (chargers.isEmpty())
+            return Failure(LoadText(290));
+        if (m_options.charger.isEmpty())
+            return UsageError(QStringLiteral("several chargers are attached; choose one with --charger SERIAL"));
+        return Failure(QStringLiteral("no charger with serial number %1").arg(m_options.charger));
+    }
+    TheLink().Select(chosen->index);
+    if (!TheLink().Open()) {
+        TheLink().Select(-1);
+        return Failure(QStringLiteral("the charger %1 cannot be opened").arg(chosen->serial));
+    }
+    TheLink().Close();
+    TheWorker().start();
+    m_bConnected = true;
+    return EXIT_OK;
+}
+
+bool CCliSession::Run(CDevCmdReply& cmd) {
+    QEventLoop loop;
+    QTimer stall;
+    stall.setSingleShot(true);
+    QObject::connect(&stall, &QTimer::timeout, &loop, [&] {
+        TheQueue().Clear();
+        QTextStream(stderr) << LoadText(MSG_NO_RESPONSE) << '\n';
+        Finish(false);
+    });
+    m_bDone = false;
+    m_bOk = false;
+    cmd.m_pOwner = this;
+    cmd.Post();
+    while (!m_bDone) {
+        stall.start(kStallMs);
+        loop.processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return m_bOk;
+}
+
+void CCliSession::Finish(bool ok) {
+    m_bDone = true;
+    m_bOk = ok;
+}
+
+bool CCliSession::OnCmdOk(CDevCmdReply&) { return false; }
+
+bool CCliSession::OnCmdError(CDevCmdReply& cmd) {
+    if (CCommOwner::OnCmdError(cmd))
+        return true;
+    const QString text = LoadText(cmd.m_nMsgId > 0 ? cmd.m_nMsgId : MSG_INVALID_RESPONSE);
+    QTextStream(stderr) << text.trimmed() << '\n';
+    Finish(false);
+    return false;
+}
+
+void CCliSession::OnCmdEnd(CDevCmdReply& cmd) { Finish(cmd.m_nError == ERR_NONE); }

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "CliCommands.h"
+#include "CmdOwner.h"
+#include "DevCmd.h"
+
+// A connection to one charger for the length of a veltrum-cli command: it installs the charger
+// drivers, picks the charger, starts the worker and runs commands one at a time, answering
+// every prompt without a screen. Its destructor ends the worker as the program does at exit.
+class CCliSession : public CCommOwner {
+public:
+    explicit CCliSession(const CliOptions& options);
+    ~CCliSession() override;
+
+    // Picks the charger (--charger, or the only one attached). On failure returns the exit
+    // status and has written the message.
+    int Connect();
+
+    // Posts the command and waits until the worker has finished it; false when it failed, with
+    // the message on stderr.
+    bool Run(CDevCmdReply& cmd);
+
+    bool OnCmdOk(CDevCmdReply& cmd) override;
+    bool OnCmdError(CDevCmdReply& cmd) override;
+    void OnCmdEnd(CDevCmdReply& cmd) override;
+
+private:
+    void Finish(bool ok);
+
+    CliOptions m_options;
+    CTerminateCmd m_terminate;
+    bool m_bConnected = false;
+    bool m_bDone = false;
+    bool m_bOk = false;
+};
+
+// The chargers the link accepts, after a fresh enumeration: (table index, serial, description,
+// manufacturer).
+struct CliCharger {
+    int index;
+    QString serial;
+    QString description;
+    QString manufacturer;
+};
+QList<CliCharger> AcceptedChargers();

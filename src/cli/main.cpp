@@ -1,0 +1,92 @@
+// veltrum-cli: the command-line front end over the device link and the data code. It never
+// asks: Retry/Cancel questions are answered Cancel, Yes/No questions No (Yes with --yes).
+
+#include "ChargerDrivers.h"
+#include "CliCommands.h"
+#include "Texts.h"
+#include "veltrum_version.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+namespace {
+
+QList<CliCommand> AllCommands() { return LinkCommands(); }
+
+void PrintHelp() {
+    QTextStream out(stdout);
+    out << "Usage: veltrum-cli [OPTIONS] COMMAND [ARGUMENTS]\n\n"
+           "Talks to a Kelvora module in its Vareriz-Ezu charger and works with downloaded data.\n\n"
+           "Options:\n"
+           "  --charger SERIAL  use the charger with this serial number (needed when several\n"
+           "                    are attached)\n"
+           "  --yes             answer Yes to every Yes/No question (default: No)\n"
+           "  --verbose         write the communication protocol to stderr\n"
+           "  --help            show this text\n"
+           "  --version         show the program version\n\n"
+           "Commands:\n";
+    for (const CliCommand& c : AllCommands()) {
+        out << "  " << c.name;
+        if (*c.synopsis)
+            out << ' ' << c.synopsis;
+        out << '\n';
+        for (const QString& line : QString::fromUtf8(c.help).split(u'\n'))
+            out << "      " << line << '\n';
+    }
+    out << "\nExit status: 0 success, 1 device or data failure (message on stderr), 2 usage error.\n"
+           "Environment: KELVORA_SIMULATOR=1 adds the simulated charger SIM0001;\n"
+           "KELVORA_SERIAL_PORTS=PATH[@SERIAL]:... adds chargers on serial ports.\n";
+}
+
+} // namespace
+
+int UsageError(const QString& text) {
+    QTextStream(stderr) << "veltrum-cli: " << text << "\nTry 'veltrum-cli --help'.\n";
+    return EXIT_USAGE;
+}
+
+int Failure(const QString& text) {
+    QTextStream(stderr) << text << '\n';
+    return EXIT_FAILED;
+}
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Veltrum"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VELTRUM_VERSION_TEXT));
+    SetLanguage(SystemLanguage());
+
+    CliOptions options;
+    QStringList args = app.arguments().mid(1);
+    while (!args.isEmpty() && args.first().startsWith(QStringLiteral("--"))) {
+        const QString option = args.takeFirst();
+        if (option == QStringLiteral("--help")) {
+            PrintHelp();
+            return EXIT_OK;
+        }
+        if (option == QStringLiteral("--version")) {
+            QTextStream(stdout) << "veltrum-cli " << VELTRUM_VERSION_TEXT << '\n';
+            return EXIT_OK;
+        }
+        if (option == QStringLiteral("--yes")) {
+            options.yes = true;
+        } else if (option == QStringLiteral("--verbose")) {
+            options.verbose = true;
+        } else if (option == QStringLiteral("--charger") && !args.isEmpty()) {
+            options.charger = args.takeFirst();
+        } else {
+            return UsageError(QStringLiteral("unknown option %1").arg(option));
+        }
+    }
+    if (args.isEmpty())
+        return UsageError(QStringLiteral("no command given"));
+
+    const QString name = args.takeFirst();
+    for (const CliCommand& c : AllCommands()) {
+        if (name == QLatin1String(c.name)) {
+            InstallChargerDrivers();
+            return c.run(options, args);
+        }
+    }
+    return UsageError(QStringLiteral("unknown command %1").arg(name));
+}

@@ -1,0 +1,68 @@
+#include "CmdOwner.h"
+
+#include "CommWorker.h"
+#include "DevCmd.h"
+#include "Texts.h"
+
+#include <QCoreApplication>
+#include <QObject>
+#include <QThread>
+
+CCmdOwner::CCmdOwner() : m_context(std::make_unique<QObject>()) {}
+
+CCmdOwner::~CCmdOwner() = default;
+
+bool CCmdOwner::OnCmdStart(CDevCmdReply&) { return true; }
+bool CCmdOwner::OnCmdReply(CDevCmdReply&) { return false; }
+void CCmdOwner::OnCmdEnd(CDevCmdReply&) {}
+void CCmdOwner::OnEndDialog(int) {}
+void CCmdOwner::OnCmdSent(bool) {}
+
+void CCmdOwner::Call(const std::function<void()>& fn) const {
+    if (QThread::currentThread() == m_context->thread())
+        fn();
+    else
+        QMetaObject::invokeMethod(m_context.get(), fn, Qt::BlockingQueuedConnection);
+}
+
+void CCmdOwner::Post(std::function<void()> fn) const {
+    QMetaObject::invokeMethod(m_context.get(), std::move(fn), Qt::QueuedConnection);
+}
+
+bool CCommOwner::OnCmdReply(CDevCmdReply& cmd) {
+    if (cmd.m_nError == ERR_NONE)
+        return OnCmdOk(cmd);
+    if (OnCmdError(cmd))
+        return true;
+    TheQueue().Clear();
+    return false;
+}
+
+bool CCommOwner::OnCmdOk(CDevCmdReply&) { return false; }
+
+bool CCommOwner::OnCmdError(CDevCmdReply& cmd) {
+    const QString caption = QCoreApplication::applicationName();
+    QString text = LoadText(cmd.m_nMsgId);
+    switch (cmd.m_nMsgId) {
+    case MSG_NO_MODULE_ID:
+    case MSG_CFG_CORRUPTED:
+    case MSG_INVALID_COMMAND:
+        ShowMessage(text + LoadText(MSG_CONTACT_MAKER), MB_OK, caption);
+        return false;
+    case MSG_EXCHANGED:
+    case MSG_LOW_BATTERY:
+        ShowMessage(text, MB_OK, caption);
+        return false;
+    case MSG_BUFFER_CORRUPTED:
+        ShowMessage(text + LoadText(MSG_READ_DATA), MB_OK, caption);
+        return false;
+    default:
+        break;
+    }
+    if (!cmd.m_strText.startsWith(u'#'))
+        text += LoadText(MSG_CHECK_PLACEMENT);
+    text += LoadText(MSG_PLEASE_RETRY);
+    if (TheWorker().SpendAutoRetry())
+        return true;
+    return ShowMessage(text, MB_RETRYCANCEL, caption) == IDRETRY;
+}

@@ -1,0 +1,160 @@
+#include "CommWorker.h"
+
+#include "CmdOwner.h"
+#include "DevCmd.h"
+#include "Texts.h"
+#include "UsbLink.h"
+
+void CQueue::Add(CDevCmd* cmd) {
+    {
+        std::lock_guard guard(m_lock);
+        if (cmd->m_nKind & m_nPendingKinds)
+            return;
+        m_commands.append(cmd);
+        m_nPendingKinds |= cmd->m_nKind;
+        m_bSignalled = true;
+    }
+    m_wake.notify_one();
+}
+
+CDevCmd* CQueue::Take() {
+    std::lock_guard guard(m_lock);
+    m_bActive = true;
+    if (m_commands.isEmpty())
+        return nullptr;
+    CDevCmd* cmd = m_commands.takeFirst();
+    m_nPendingKinds &= ~cmd->m_nKind;
+    return cmd;
+}
+
+CDevCmd* CQueue::TakeLinkless() {
+    std::lock_guard guard(m_lock);
+    for (qsizetype i = 0; i < m_commands.size(); ++i) {
+        if (!m_commands[i]->NeedsLink()) {
+            CDevCmd* cmd = m_commands.takeAt(i);
+            m_nPendingKinds &= ~cmd->m_nKind;
+            m_bActive = true;
+            return cmd;
+        }
+    }
+    return nullptr;
+}
+
+void CQueue::Clear() {
+    std::lock_guard guard(m_lock);
+    m_commands.clear();
+    m_nPendingKinds = 0;
+    m_bActive = false;
+}
+
+std::uint32_t CQueue::PendingKinds() const {
+    std::lock_guard guard(m_lock);
+    return m_nPendingKinds;
+}
+
+int CQueue::Size() const {
+    std::lock_guard guard(m_lock);
+    return static_cast<int>(m_commands.size());
+}
+
+void CQueue::Signal() {
+    {
+        std::lock_guard guard(m_lock);
+        m_bSignalled = true;
+    }
+    m_wake.notify_one();
+}
+
+void CQueue::WaitForSignal() {
+    std::unique_lock guard(m_lock);
+    m_wake.wait(guard, [this] { return m_bSignalled; });
+    m_bSignalled = false;
+}
+
+CQueue& TheQueue() {
+    static CQueue queue;
+    return queue;
+}
+
+CCommWorker& TheWorker() {
+    // Never destroyed: the thread may still be waiting when the process exits.
+    static auto* worker = new CCommWorker;
+    return *worker;
+}
+
+void CCommWorker::RequestStop() { m_bStop = true; }
+
+void CCommWorker::run() {
+    CQueue& queue = TheQueue();
+    CUsbLink& link = TheLink();
+    while (!m_bStop) {
+        queue.WaitForSignal();
+        if (!link.Open()) {
+            // The charger cannot be opened: the commands wait for the next wake-up, except
+            // those that only end a dialog or the worker, so that closing never hangs.
+            while (CDevCmd* cmd = queue.TakeLinkless())
+                cmd->Execute();
+            continue;
+        }
+        while (CDevCmd* cmd = queue.Take())
+            cmd->Execute();
+        link.Close();
+    }
+    PostEndDialog(nullptr, 2);
+}
+
+bool CCommWorker::NotifyCmd(CDevCmdReply& cmd, CmdNotify what) {
+    CCmdOwner* owner = cmd.m_pOwner ? cmd.m_pOwner : m_pMainOwner.load();
+    if (!owner)
+        return what != CMD_REPLY;
+    bool result = true;
+    owner->Call([&] {
+        switch (what) {
+        case CMD_START:
+            result = owner->OnCmdStart(cmd);
+            break;
+        case CMD_REPLY:
+            result = owner->OnCmdReply(cmd);
+            break;
+        case CMD_END:
+            owner->OnCmdEnd(cmd);
+            break;
+        }
+    });
+    return result;
+}
+
+void CCommWorker::NotifyProtocol(const QString& line) {
+    if (CCmdOwner* owner = m_pMainOwner)
+        owner->Call([&] { WriteProtocol(line); });
+}
+
+void CCommWorker::NotifyCmdSent(bool real) {
+    if (CCmdOwner* owner = m_pMainOwner)
+        owner->Post([owner, real] { owner->OnCmdSent(real); });
+}
+
+void CCommWorker::PostEndDialog(CCmdOwner* owner, int result) {
+    if (!owner)
+        owner = m_pMainOwner;
+    if (owner)
+        owner->Post([owner, result] { owner->OnEndDialog(result); });
+}
+
+void PostExit(CExitDlgCmd& cmd) {
+    TheQueue().Clear();
+    if (TheLink().Selected() < 0)
+        TheWorker().PostEndDialog(cmd.m_pOwner, 2);
+    else
+        cmd.Post();
+}
+
+void PostTerminate(CTerminateCmd& cmd) {
+    TheQueue().Clear();
+    if (TheLink().Selected() < 0) {
+        TheWorker().RequestStop();
+        TheQueue().Signal();
+    } else {
+        cmd.Post();
+    }
+}

@@ -1,0 +1,179 @@
+#include "DevCmd.h"
+
+#include "AnsiCodec.h"
+#include "CommWorker.h"
+#include "Crc16.h"
+#include "UsbLink.h"
+
+#include <QByteArray>
+
+#include <cstring>
+
+namespace {
+
+// The leading decimal number of text, read like atoi: blanks, an optional sign, digits; 0 when
+// there are none. Values beyond the int range saturate instead of overflowing.
+long long LeadingNumber(const char* text) {
+    while (*text == ' ' || *text == '\t' || *text == '\r' || *text == '\v' || *text == '\f')
+        ++text;
+    bool negative = false;
+    if (*text == '+' || *text == '-')
+        negative = *text++ == '-';
+    long long value = 0;
+    while (*text >= '0' && *text <= '9') {
+        if (value < 1'000'000'000'000LL)
+            value = value * 10 + (*text - '0');
+        ++text;
+    }
+    return negative ? -value : value;
+}
+
+struct ErrorWord {
+    const char16_t* word;
+    int error;
+    int message;
+};
+
+constexpr ErrorWord kErrorWords[] = {
+    {u"E\tLOW_BATT", ERR_LOW_BATT, MSG_LOW_BATTERY},
+    {u"E\tINV_CMD", ERR_INV_CMD, MSG_INVALID_COMMAND},
+    {u"E\tCMD_CRC", ERR_CMD_CRC, MSG_TRANSMISSION},
+    {u"E\tCFG_CRC", ERR_CFG_CRC, MSG_CFG_CORRUPTED},
+    {u"E\tCFG_NO_ID", ERR_CFG_NO_ID, MSG_NO_MODULE_ID},
+    {u"E\tWRONG_ID", ERR_WRONG_ID, MSG_EXCHANGED},
+    {u"E\tBUFFER_CRC", ERR_BUFFER_CRC, MSG_BUFFER_CORRUPTED},
+};
+
+} // namespace
+
+CDevCmd::CDevCmd(const QString& code, const QString& args) : m_strCode(code), m_strText(code + args) {}
+
+void CDevCmd::SetCommand(const QString& code, const QString& args) {
+    m_strCode = code;
+    m_strText = code + args;
+}
+
+void CDevCmd::SetArgs(const QString& args) { m_strText = m_strCode + args; }
+
+void CDevCmd::Log(const QString& text) const {
+    if (m_bLog)
+        TheWorker().NotifyProtocol(text);
+}
+
+void CDevCmd::Post() { TheQueue().Add(this); }
+
+QByteArray ChecksumSuffix(const QByteArray& text) {
+    if (text.startsWith('#') || text == "EC")
+        return QByteArray();
+    return "\n" + QByteArray::number(CCrc16::Of(text));
+}
+
+void CDevCmd::Send() {
+    const QByteArray text = ToAnsi(m_strText);
+    Log(QStringLiteral("Cmd: ") + m_strText);
+    const QByteArray suffix = ChecksumSuffix(text);
+    if (!suffix.isEmpty())
+        TheWorker().NotifyCmdSent(text != "KA");
+    TheLink().WriteFrame(text, suffix);
+}
+
+CDevCmdReply::CDevCmdReply(const QString& code, const QString& args) : CDevCmd(code, args) {}
+
+void CDevCmdReply::SetInvalidResponse() {
+    m_nError = ERR_INVALID_RESPONSE;
+    SetMessageId(MSG_INVALID_RESPONSE);
+}
+
+bool CDevCmdReply::CheckReplyCrc(char* buffer, int length) {
+    char* lastLf = nullptr;
+    for (int i = length - 1; i >= 0; --i) {
+        if (buffer[i] == '\n') {
+            lastLf = buffer + i;
+            break;
+        }
+    }
+    if (!lastLf) {
+        m_nError = ERR_TRANSMISSION;
+        SetMessageId(MSG_TRANSMISSION);
+        return false;
+    }
+    *lastLf = 0;
+    const std::uint16_t crc = CCrc16::Of(QByteArrayView(buffer, lastLf - buffer));
+    if (LeadingNumber(lastLf + 1) != crc) {
+        m_nError = ERR_TRANSMISSION;
+        SetMessageId(MSG_TRANSMISSION);
+        return false;
+    }
+    return true;
+}
+
+int CDevCmdReply::CheckErrorReply() {
+    if (!m_strReply.contains(QStringLiteral("E\t")))
+        return 0;
+    for (const ErrorWord& entry : kErrorWords) {
+        const QString word = QString::fromUtf16(entry.word);
+        const bool found = entry.error == ERR_WRONG_ID ? m_strReply.startsWith(word)
+                                                       : m_strReply.contains(word);
+        if (found) {
+            m_nError = entry.error;
+            return entry.message;
+        }
+    }
+    return 0;
+}
+
+void CDevCmdReply::ProcessReply(char* buffer, int length) {
+    if (length < 0) {
+        m_strReply.clear();
+        m_nError = ERR_NO_RESPONSE;
+        SetMessageId(MSG_NO_RESPONSE);
+        OnError();
+        return;
+    }
+    const bool crcOk = CheckReplyCrc(buffer, length);
+    m_strReply = FromAnsi(QByteArrayView(buffer, static_cast<qsizetype>(strnlen(buffer, length))));
+    Log(m_strReply);
+    m_strReply.replace(u';', u'\t');
+    if (!crcOk)
+        return;
+    if (const int message = CheckErrorReply()) {
+        SetMessageId(message);
+        OnError();
+    } else {
+        OnReply();
+    }
+}
+
+void CDevCmdReply::Execute() {
+    CCommWorker& worker = TheWorker();
+    CQueue& queue = TheQueue();
+    CUsbLink& link = TheLink();
+    worker.ResetAutoRetry();
+    if (!queue.IsActive() || !worker.NotifyCmd(*this, CMD_START))
+        return;
+    for (;;) {
+        link.SetReadTimeout(GetTimeout());
+        m_nError = ERR_NONE;
+        m_nMsgId = 0;
+        Send();
+        const int length = link.ReceiveReply(worker.Buffer(), queue.ActiveFlag(), CCommWorker::kBufferSize);
+        worker.SetLastLength(length);
+        if (!queue.IsActive())
+            return;
+        ProcessReply(worker.Buffer(), length);
+        if (!queue.IsActive())
+            return;
+        if (!worker.NotifyCmd(*this, CMD_REPLY))
+            break;
+    }
+    if (queue.IsActive())
+        worker.NotifyCmd(*this, CMD_END);
+}
+
+void CExitDlgCmd::Execute() { TheWorker().PostEndDialog(m_pOwner, 2); }
+
+void CTerminateCmd::Execute() {
+    if (TheLink().IsOpen())
+        TheLink().WriteFrame("EC", QByteArrayView());
+    TheWorker().RequestStop();
+}

@@ -1,0 +1,151 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+class CCmdOwner;
+
+// Error codes of a failed exchange, recorded in CDevCmdReply::m_nError.
+enum DevError : int {
+    ERR_NONE = 0,
+    ERR_NO_RESPONSE = 1,
+    ERR_INVALID_RESPONSE = 2,
+    ERR_TRANSMISSION = 3,
+    ERR_INV_CMD = 4,
+    ERR_CMD_CRC = 5,
+    ERR_CFG_CRC = 6,
+    ERR_CFG_NO_ID = 7,
+    ERR_WRONG_ID = 8,
+    ERR_BUFFER_CRC = 9,
+    ERR_LOW_BATT = 15,
+};
+
+// String-table ids of the messages of failed exchanges.
+enum DevMessage : int {
+    MSG_NO_RESPONSE = 102,
+    MSG_TRANSMISSION = 104,
+    MSG_NO_MODULE_ID = 105,
+    MSG_EXCHANGED = 121,
+    MSG_CHECK_PLACEMENT = 123,
+    MSG_CFG_CORRUPTED = 181,
+    MSG_BUFFER_CORRUPTED = 182,
+    MSG_INVALID_COMMAND = 183,
+    MSG_INVALID_RESPONSE = 190,
+    MSG_PLEASE_RETRY = 195,
+    MSG_CONTACT_MAKER = 204,
+    MSG_LOW_BATTERY = 296,
+    MSG_READ_DATA = 300,
+};
+
+// Kind bits: a queue holds at most one waiting command of each nonzero kind.
+enum CmdKind : std::uint32_t {
+    KIND_NONE = 0,
+    KIND_CB_INFO = 1,
+    KIND_VM_INFO = 2,
+    KIND_DOWNLOAD = 4,
+    KIND_MOTOR = 8,
+    KIND_KEEP_ALIVE = 16,
+};
+
+// A command to the charger or the device. Commands are long-lived members of their owners and
+// are never owned by the queue. The owner receives the worker's notifications; null means the
+// main owner of the process.
+class CDevCmd {
+public:
+    CDevCmd(const QString& code, const QString& args = QString());
+    virtual ~CDevCmd() = default;
+    CDevCmd(const CDevCmd&) = delete;
+    CDevCmd& operator=(const CDevCmd&) = delete;
+
+    // Runs on the worker thread.
+    virtual void Execute() = 0;
+    // Whether Execute needs the open link; commands that only signal run even when the charger
+    // cannot be opened.
+    virtual bool NeedsLink() const { return true; }
+
+    void SetCommand(const QString& code, const QString& args = QString());
+    void SetArgs(const QString& args);
+    // Sends the text to the protocol when the protocol flag is set.
+    void Log(const QString& text) const;
+    // Appends the command to the queue.
+    void Post();
+
+    // Frames and writes m_strText (with the checksum suffix unless it is a charger command or
+    // exactly "EC").
+    void Send();
+
+    std::uint32_t m_nKind = KIND_NONE;
+    bool m_bLog = true;
+    CCmdOwner* m_pOwner = nullptr;
+    QString m_strCode;
+    QString m_strText;
+};
+
+// The checksum suffix of a command text: empty for charger commands ('#') and "EC", else LF and
+// the decimal CRC.
+QByteArray ChecksumSuffix(const QByteArray& text);
+
+// A command that expects a reply.
+class CDevCmdReply : public CDevCmd {
+public:
+    static constexpr std::uint32_t kDefaultTimeout = 300;
+
+    CDevCmdReply(const QString& code, const QString& args = QString());
+
+    void Execute() override;
+    virtual void OnReply() {}
+    virtual void OnError() {}
+    virtual std::uint32_t GetTimeout() const { return kDefaultTimeout; }
+    virtual void SetMessageId(int id) { m_nMsgId = id; }
+    // Verifies and strips the checksum line of the raw reply in buffer (length bytes).
+    virtual bool CheckReplyCrc(char* buffer, int length);
+
+    // The message id of a recognised error reply in m_strReply, or 0; records the error code.
+    int CheckErrorReply();
+    // Handles a received payload (length >= 0) or a missing one (length < 0), as the worker
+    // does after each receive: checksum, text, protocol, error words, OnReply or OnError.
+    void ProcessReply(char* buffer, int length);
+
+    int m_nError = ERR_NONE;
+    int m_nMsgId = 0;
+    QString m_strReply;
+
+protected:
+    // For OnReply: records an unparsable reply.
+    void SetInvalidResponse();
+};
+
+// A command that is only sent.
+class CDevCmdNoReply : public CDevCmd {
+public:
+    using CDevCmd::CDevCmd;
+    void Execute() override { Send(); }
+};
+
+// Ends its owner's dialog once the worker has finished what came before it.
+class CExitDlgCmd : public CDevCmdNoReply {
+public:
+    CExitDlgCmd() : CDevCmdNoReply(QString()) {}
+    void Execute() override;
+    bool NeedsLink() const override { return false; }
+};
+
+// Tells the device that the program ends ("EC") and stops the worker.
+class CTerminateCmd : public CDevCmdNoReply {
+public:
+    CTerminateCmd() : CDevCmdNoReply(QString()) {}
+    void Execute() override;
+    bool NeedsLink() const override { return false; }
+};
+
+// Ends the charger's communication mode.
+class CExitCommCmd : public CDevCmdNoReply {
+public:
+    CExitCommCmd() : CDevCmdNoReply(QStringLiteral("#CEC")) { m_bLog = false; }
+};
+
+class CKeepAliveCmd : public CDevCmdNoReply {
+public:
+    CKeepAliveCmd() : CDevCmdNoReply(QStringLiteral("KA")) { m_nKind = KIND_KEEP_ALIVE; }
+};

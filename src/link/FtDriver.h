@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QStringList>
+
+#include <cstdint>
+#include <memory>
+
+// The few operations of an FTDI USB-serial chip that the charger link needs: list the attached
+// chips, open one, purge, set timeouts and transfer sizes, read and write bytes, and read and
+// program the EEPROM of an FT-X chip. Real chips, serial ports and the simulated charger each
+// implement it.
+
+constexpr std::uint32_t FT_DEVICE_X_SERIES = 9;
+
+// The FT-X EEPROM image. The program reads it whole, changes a few fields and programs it back.
+struct FtEepromX {
+    std::uint16_t vendorId = 0x0403;
+    std::uint16_t productId = 0x6015;
+    std::uint8_t serNumEnable = 1;
+    std::uint16_t maxPower = 90; // mA
+    std::uint8_t selfPowered = 0;
+    std::uint8_t remoteWakeup = 0;
+    std::uint8_t pullDownEnable = 0;
+    std::uint8_t cbus[7] = {0, 0, 0, 0, 0, 0, 0}; // Cbus0..Cbus6, values as in CbusFunctionNames()
+    std::uint8_t bcdEnable = 0;
+    std::uint8_t bcdForceCbusPwren = 0;
+    std::uint8_t bcdDisableSleep = 0;
+    std::uint8_t driverType = 0; // 0 = vendor driver
+};
+
+struct FtEepromStrings {
+    QByteArray manufacturer;
+    QByteArray description;
+    QByteArray serial;
+};
+
+// The CBUS functions in the order of their EEPROM values 0..21.
+const QStringList& CbusFunctionNames();
+
+// One open chip.
+class CFtHandle {
+public:
+    virtual ~CFtHandle() = default;
+    virtual void SetUsbParameters(std::uint32_t inSize, std::uint32_t outSize) = 0;
+    virtual void PurgeRx() = 0;
+    virtual bool SetTimeouts(std::uint32_t readMs, std::uint32_t writeMs) = 0;
+    // Reads up to size bytes; waits at most the read timeout for the first one. False on a
+    // failed transfer; count 0 when the timeout elapsed without a byte.
+    virtual bool Read(char* buffer, std::uint32_t size, std::uint32_t& count) = 0;
+    virtual void Write(const char* data, std::uint32_t size) = 0;
+    virtual bool ReadEeprom(FtEepromX& image, FtEepromStrings& strings) = 0;
+    virtual bool ProgramEeprom(const FtEepromX& image, const FtEepromStrings& strings) = 0;
+};
+
+// One family of chips (USB, serial ports, simulator).
+class CFtDriver {
+public:
+    virtual ~CFtDriver() = default;
+    // The node types of the attached chips, in the index order that Open uses.
+    virtual QList<std::uint32_t> DeviceTypes() = 0;
+    // Opens the chip at index, or returns null.
+    virtual std::unique_ptr<CFtHandle> Open(int index) = 0;
+};

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+// Text services shared by every front end: the string table in the user's language, the
+// replaceable message box and the protocol sink. Qt Core only, so the device link, the data
+// code and the command-line front end use them without widgets.
+
+enum class Language { English, German };
+
+void SetLanguage(Language language);
+Language CurrentLanguage();
+// "_EN" or "_DE", the suffix of language-specific resources.
+QString LanguageSuffix();
+// The language of the user's locale: German for German locales, English otherwise.
+Language SystemLanguage();
+
+// The text of a string-table entry in the current language; a missing entry gives an empty
+// text, never the other language.
+QString LoadText(int id);
+// The entry's text with %1, %2, ... replaced by the arguments.
+QString FormatText(int id, const QStringList& args);
+
+// Button sets of the message box (the low four style bits) and the codes it returns.
+enum MessageStyle : unsigned { MB_OK = 0, MB_OKCANCEL = 1, MB_YESNO = 4, MB_RETRYCANCEL = 5 };
+enum MessageAnswer : int { IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7 };
+
+// Every prompt of the program goes through this one function. The GUI installs a dialog, the
+// command-line front end and the tests install answers of their own. Without a handler the box
+// answers with its default: OK for an OK box, Cancel or No otherwise.
+using MessageBoxHandler = std::function<int(const QString& text, unsigned style, const QString& caption)>;
+void SetMessageBoxHandler(MessageBoxHandler handler);
+
+// Shows the message box and then writes "MsgBox: caption\ntext [ANSWER]" to the protocol.
+int ShowMessage(const QString& text, unsigned style, const QString& caption);
+// ShowMessage with the text of a string-table entry and the application name as caption.
+int ShowMessageId(int id, unsigned style = MB_OK);
+// The name of a message-box answer as written to the protocol ("OK", "CANCEL", ..., "???").
+QString AnswerName(int answer);
+
+// Where protocol lines go: the main window's protocol window, or the command-line front end.
+using ProtocolHandler = std::function<void(const QString& line)>;
+void SetProtocolHandler(ProtocolHandler handler);
+void WriteProtocol(const QString& line);
+
+// A 16-bit value as "00000000 00000000": bits 15..8, a blank, bits 7..0.
+QString BinaryText16(std::uint16_t value);
+// The leading unsigned decimal number of text as C's "%u" reads it (blanks, an optional sign,
+// digits, wrapping modulo 2^32); nothing when there is no digit.
+std::optional<std::uint32_t> ScanUnsigned(QStringView text);
+// "%hu": the same, truncated to 16 bits; 0 when there is no number.
+std::uint16_t ScanUShort(QStringView text);

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "FtDriver.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <optional>
+
+// Faults the simulated charger injects into its next replies, for tests.
+struct CSimFaults {
+    int dropReplies = 0;         // the next n commands get no reply
+    int badChecksums = 0;        // the next n replies carry a wrong checksum
+    int errorReplies = 0;        // the next n replies are "E", TAB, errorWord
+    QByteArray errorWord = "INV_CMD";
+    QByteArray garbageBeforeStx; // bytes sent before every reply's STX
+    int byteDelayMs = 0;         // gap before each byte of a reply
+};
+
+// The simulated module behind the simulated charger.
+class CSimModule {
+public:
+    // The reply text (without checksum line) to a module command, or nothing for commands the
+    // module does not answer.
+    std::optional<QByteArray> Answer(const QByteArray& text);
+
+    QByteArray version = "2.7";
+    QByteArray moduleId = "K-104233";
+    QByteArray info = "Simulated module";
+    int batteryMv = 3850;
+    int hwVariant = 4;
+    int events = 312;
+    int eventsRead = 0;
+};
+
+// The simulated charger ("SIM0001"): it parses the frames written to it and queues framed
+// replies, from the charger itself or from the module it holds.
+class CSimCharger {
+public:
+    static constexpr const char* kSerial = "SIM0001";
+
+    // Writing side of the chip.
+    void Write(const char* data, std::uint32_t size);
+    // Reads what has arrived, waiting up to timeoutMs for the first byte.
+    std::uint32_t Read(char* buffer, std::uint32_t size, std::uint32_t timeoutMs);
+    void PurgeRx();
+
+    // Test access; all of it is guarded by the charger's lock.
+    void SetFaults(const CSimFaults& faults);
+    // The payloads of all frames received so far (checksum lines included), oldest first.
+    QList<QByteArray> ReceivedFrames() const;
+    void ClearReceivedFrames();
+    template <typename F> auto WithModule(F&& f) {
+        std::lock_guard guard(m_lock);
+        return f(m_module);
+    }
+
+    FtEepromX eeprom;
+    FtEepromStrings eepromStrings{"Kelvora GmbH", "Vareriz-Ezu", kSerial};
+
+private:
+    using Clock = std::chrono::steady_clock;
+    void HandleFrame(const QByteArray& payload);
+    void QueueReply(QByteArray text);
+    std::optional<QByteArray> AnswerCharger(const QByteArray& text);
+
+    mutable std::mutex m_lock;
+    std::condition_variable m_arrived;
+    QByteArray m_incoming;
+    bool m_inFrame = false;
+    std::deque<std::pair<Clock::time_point, char>> m_outgoing;
+    QList<QByteArray> m_received;
+    CSimFaults m_faults;
+    CSimModule m_module;
+    QByteArray m_storedSerial = kSerial;
+    QByteArray m_chargerVersion = "1.4";
+    int m_chargerHwVariant = 2;
+};
+
+CSimCharger& TheSimCharger();
+
+// The simulated charger as a chip family of one.
+class CSimDriver : public CFtDriver {
+public:
+    QList<std::uint32_t> DeviceTypes() override { return {FT_DEVICE_X_SERIES}; }
+    std::unique_ptr<CFtHandle> Open(int index) override;
+};

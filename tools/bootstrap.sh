@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian machine for Veltrum, builds it and runs one of its jobs:
+#   tools/bootstrap.sh demo   build a release and run veltrum-cli against the simulated charger
+#   tools/bootstrap.sh test   build with AddressSanitizer and UBSan and run the whole test suite
+set -euo pipefail
+
+mode=${1:-demo}
+root=$(cd "$(dirname "$0")/.." && pwd)
+jobs=$(nproc 2>/dev/null || echo 2)
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  libftdi1-dev libusb-1.0-0-dev
+  fonts-liberation2 xvfb xauth
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+case "$mode" in
+  demo)
+    cmake -S "$root" -B "$root/build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELTRUM_BUILD_TESTS=OFF
+    cmake --build "$root/build/release" -j "$jobs"
+    cli="$root/build/release/src/cli/veltrum-cli"
+    export KELVORA_SIMULATOR=1
+    echo "== Chargers"
+    "$cli" list
+    echo "== Device identification (GP) through the simulated charger SIM0001"
+    "$cli" send GP
+    ;;
+  test)
+    cmake -S "$root" -B "$root/build/test" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELTRUM_SANITIZE=ON
+    cmake --build "$root/build/test" -j "$jobs"
+    export QT_QPA_PLATFORM=offscreen
+    export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+    export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
+    export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+    ctest --test-dir "$root/build/test" --output-on-failure -j "$jobs"
+    ;;
+  *)
+    echo "usage: $0 demo|test" >&2
+    exit 2
+    ;;
+esac
