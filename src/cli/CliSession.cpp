@@ -83,7 +83,7 @@ int CCliSession::Connect() {
         return Failure(QStringLiteral("the charger %1 cannot be opened").arg(chosen->serial));
     }
     TheLink().Close();
-    TheWorker().start();
+    TheWorker().Start();
     m_bConnected = true;
     return EXIT_OK;
 }

@@ -82,6 +82,11 @@ CCommWorker& TheWorker() {
     return *worker;
 }
 
+void CCommWorker::Start() {
+    m_bStop = false;
+    start();
+}
+
 void CCommWorker::RequestStop() { m_bStop = true; }
 
 void CCommWorker::run() {

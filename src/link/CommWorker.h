@@ -61,6 +61,8 @@ public:
     void SetMainOwner(CCmdOwner* owner) { m_pMainOwner = owner; }
     CCmdOwner* MainOwner() const { return m_pMainOwner; }
 
+    // Starts the thread with a cleared stop flag.
+    void Start();
     // Stops the loop before its next wait.
     void RequestStop();
     bool StopRequested() const { return m_bStop; }

@@ -1,0 +1,191 @@
+// veltrum-cli as a user runs it: the chargers it lists and the frames it exchanges with a device
+// peer on a pseudo-terminal, its messages and its exit status.
+
+#include "Crc16.h"
+
+#include <QProcess>
+#include <QTest>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <functional>
+
+namespace {
+
+struct Result {
+    int status = -1;
+    QString out;
+    QString err;
+    QList<QByteArray> frames; // payloads the peer received
+};
+
+QByteArray Reply(const QByteArray& text) {
+    return '\x02' + text + '\n' + QByteArray::number(CCrc16::Of(text)) + '\x03';
+}
+
+// A pseudo-terminal whose master side plays the device.
+class PtyPeer {
+public:
+    PtyPeer() {
+        m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+        ::grantpt(m_master);
+        ::unlockpt(m_master);
+        m_path = QString::fromLocal8Bit(::ptsname(m_master));
+        // Keep the slave open in raw mode so the line discipline never echoes or translates.
+        m_slave = ::open(::ptsname(m_master), O_RDWR | O_NOCTTY);
+        termios tio{};
+        ::tcgetattr(m_slave, &tio);
+        ::cfmakeraw(&tio);
+        ::tcsetattr(m_slave, TCSANOW, &tio);
+    }
+    ~PtyPeer() {
+        ::close(m_slave);
+        ::close(m_master);
+    }
+    QString Path() const { return m_path; }
+
+    // Runs veltrum-cli; every frame it sends is answered with answer(payload) (nothing when empty).
+    Result Run(const QStringList& args, const std::function<QByteArray(const QByteArray&)>& answer,
+               const QString& serial = QStringLiteral("PTY01")) {
+        QProcess cli;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("KELVORA_SIMULATOR"));
+        env.insert(QStringLiteral("KELVORA_SERIAL_PORTS"), m_path + u'@' + serial);
+        env.insert(QStringLiteral("LANG"), QStringLiteral("C"));
+        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+        cli.setProcessEnvironment(env);
+        cli.start(QStringLiteral(VELTRUM_CLI), args);
+        Result result;
+        QByteArray incoming;
+        bool inFrame = false;
+        while (!cli.waitForFinished(5)) {
+            char buffer[256];
+            const ssize_t got = ::read(m_master, buffer, sizeof buffer);
+            for (ssize_t i = 0; i < got; ++i) {
+                if (buffer[i] == 0x02) {
+                    inFrame = true;
+                    incoming.clear();
+                } else if (buffer[i] == 0x03 && inFrame) {
+                    inFrame = false;
+                    result.frames.append(incoming);
+                    const QByteArray reply = answer(incoming);
+                    if (!reply.isEmpty())
+                        (void)::write(m_master, reply.constData(), reply.size());
+                } else if (inFrame) {
+                    incoming.append(buffer[i]);
+                }
+            }
+        }
+        result.status = cli.exitCode();
+        result.out = QString::fromUtf8(cli.readAllStandardOutput());
+        result.err = QString::fromUtf8(cli.readAllStandardError());
+        return result;
+    }
+
+private:
+    int m_master = -1;
+    int m_slave = -1;
+    QString m_path;
+};
+
+QByteArray Silent(const QByteArray&) { return QByteArray(); }
+
+} // namespace
+
+class TestCliLink : public QObject {
+    Q_OBJECT
+private slots:
+    void listsSerialPort() {
+        PtyPeer peer;
+        const Result r = peer.Run({QStringLiteral("list")}, Silent);
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, QStringLiteral("PTY01\tVareriz-Ezu\tKelvora GmbH\n"));
+        QVERIFY(r.frames.isEmpty());
+    }
+
+    void listsSimulator() {
+        QProcess cli;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("KELVORA_SIMULATOR"), QStringLiteral("1"));
+        env.remove(QStringLiteral("KELVORA_SERIAL_PORTS"));
+        cli.setProcessEnvironment(env);
+        cli.start(QStringLiteral(VELTRUM_CLI), {QStringLiteral("list")});
+        QVERIFY(cli.waitForFinished(10000));
+        QCOMPARE(cli.exitCode(), 0);
+        QCOMPARE(cli.readAllStandardOutput(), QByteArray("SIM0001\tVareriz-Ezu\tKelvora GmbH\n"));
+    }
+
+    void sendFramesAndPrintsReply() {
+        PtyPeer peer;
+        const Result r = peer.Run({QStringLiteral("send"), QStringLiteral("GP")}, [](const QByteArray& frame) {
+            return frame.startsWith("GP") ? Reply("2.7\nK-1\n0\nInfo\n3700\n4\n12;1") : QByteArray();
+        });
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, QStringLiteral("GP\t2.7\tK-1\t0\tInfo\t3700\t4\t12\t1\n"));
+        // The command with its checksum, then the end of communication without one.
+        QCOMPARE(r.frames, (QList<QByteArray>{"GP\n" + QByteArray::number(CCrc16::Of("GP")), "EC"}));
+    }
+
+    void chargerCommandWithoutChecksum() {
+        PtyPeer peer;
+        const Result r = peer.Run({QStringLiteral("send"), QStringLiteral("#CGV")},
+                                  [](const QByteArray&) { return Reply("Version;1.4\nSN;PTY01\n3"); });
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.frames.value(0), QByteArray("#CGV"));
+        QCOMPARE(r.out, QStringLiteral("#CGV\tVersion\t1.4\tSN\tPTY01\t3\n"));
+    }
+
+    // Failures: the message on stderr, status 1; a missing reply is repeated once silently.
+    void failures_data() {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<int>("sends");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("error word") << Reply("E;INV_CMD") << 1 << "Invalid command!";
+        QTest::newRow("no reply") << QByteArray() << 2 << "No response!";
+        QTest::newRow("bad checksum") << QByteArray("\x02GV\n1\x03") << 2 << "Transmission error!";
+        QTest::newRow("garbage") << QByteArray("\x02\xFF\xFE\x01") << 2 << "Transmission error!";
+    }
+    void failures() {
+        QFETCH(QByteArray, reply);
+        QFETCH(int, sends);
+        QFETCH(QString, message);
+        PtyPeer peer;
+        const Result r = peer.Run({QStringLiteral("send"), QStringLiteral("GV")},
+                                  [&](const QByteArray& frame) { return frame == "EC" ? QByteArray() : reply; });
+        QCOMPARE(r.status, 1);
+        QCOMPARE(r.err.trimmed(), message);
+        QCOMPARE(r.frames.count("GV\n" + QByteArray::number(CCrc16::Of("GV"))), sends);
+        QVERIFY(r.out.isEmpty());
+    }
+
+    void usage_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::newRow("no command") << QStringList() << 2;
+        QTest::newRow("unknown command") << QStringList{"frobnicate"} << 2;
+        QTest::newRow("unknown option") << QStringList{"--bogus", "list"} << 2;
+        QTest::newRow("send without text") << QStringList{"send"} << 2;
+        QTest::newRow("unknown charger") << QStringList{"--charger", "NOPE", "send", "GP"} << 1;
+        QTest::newRow("help") << QStringList{"--help"} << 0;
+    }
+    void usage() {
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        PtyPeer peer;
+        const Result r = peer.Run(args, Silent);
+        QCOMPARE(r.status, status);
+        QVERIFY(r.frames.isEmpty());
+        if (status == 0) {
+            QVERIFY(r.out.contains("list"));
+            QVERIFY(r.out.contains("send TEXT"));
+        } else {
+            QVERIFY(!r.err.isEmpty());
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliLink)
+#include "tst_cli_link.moc"

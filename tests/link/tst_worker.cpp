@@ -1,0 +1,314 @@
+// The queue and the communication worker against the simulated charger: exchanges, owner
+// notifications, the retry policy, aborting and stopping.
+
+#include "CmdOwner.h"
+#include "CommWorker.h"
+#include "Crc16.h"
+#include "DevCmd.h"
+#include "SimCharger.h"
+#include "Texts.h"
+#include "UsbLink.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+namespace {
+
+class TestCmd : public CDevCmdReply {
+public:
+    explicit TestCmd(const QString& text, std::uint32_t kind = KIND_NONE, std::uint32_t timeout = 300)
+        : CDevCmdReply(text), m_timeout(timeout) {
+        m_nKind = kind;
+    }
+    std::uint32_t GetTimeout() const override { return m_timeout; }
+
+private:
+    std::uint32_t m_timeout;
+};
+
+// Records the notifications it receives.
+class Owner : public CCommOwner {
+public:
+    bool OnCmdStart(CDevCmdReply& cmd) override {
+        events << "start " + cmd.m_strText;
+        return startAnswer;
+    }
+    bool OnCmdOk(CDevCmdReply& cmd) override {
+        events << "ok " + cmd.m_strText;
+        return false;
+    }
+    bool OnCmdError(CDevCmdReply& cmd) override {
+        events << QStringLiteral("error %1 %2").arg(cmd.m_strText).arg(cmd.m_nMsgId);
+        return CCommOwner::OnCmdError(cmd);
+    }
+    void OnCmdEnd(CDevCmdReply& cmd) override { events << "end " + cmd.m_strText; }
+    void OnEndDialog(int result) override { events << QStringLiteral("exit %1").arg(result); }
+    void OnCmdSent(bool real) override { sent << real; }
+
+    bool startAnswer = true;
+    QStringList events;
+    QList<bool> sent;
+};
+
+struct Box {
+    QString text;
+    unsigned style;
+};
+
+CSimFaults DropReplies(int n) {
+    CSimFaults faults;
+    faults.dropReplies = n;
+    return faults;
+}
+
+QByteArray Frame(const QByteArray& text) { return text + '\n' + QByteArray::number(CCrc16::Of(text)); }
+
+} // namespace
+
+class TestWorker : public QObject {
+    Q_OBJECT
+
+    Owner m_main;
+    QList<Box> m_boxes;
+    QList<int> m_answers; // answers of the next message boxes, first first
+    QStringList m_protocol;
+
+    void Reset() {
+        m_boxes.clear();
+        m_answers.clear();
+        m_protocol.clear();
+        m_main.events.clear();
+        m_main.sent.clear();
+        TheSimCharger().SetFaults({});
+        TheSimCharger().ClearReceivedFrames();
+    }
+
+    // Waits until the worker has drained the queue, by sending a marker command behind it.
+    void Drain(Owner& owner) {
+        TestCmd marker(QStringLiteral("GP"));
+        marker.m_pOwner = &owner;
+        marker.Post();
+        QTRY_VERIFY(owner.events.contains("end GP"));
+    }
+
+private slots:
+    void initTestCase() {
+        SetLanguage(Language::English);
+        std::vector<std::unique_ptr<CFtDriver>> drivers;
+        drivers.push_back(std::make_unique<CSimDriver>());
+        TheLink().SetDrivers(std::move(drivers));
+        QCOMPARE(TheLink().Enumerate(false), std::uint64_t(1));
+        TheLink().Select(0);
+        SetMessageBoxHandler([this](const QString& text, unsigned style, const QString&) {
+            m_boxes.append({text, style});
+            return m_answers.isEmpty() ? int(IDCANCEL) : m_answers.takeFirst();
+        });
+        SetProtocolHandler([this](const QString& line) { m_protocol << line; });
+        TheWorker().SetMainOwner(&m_main);
+        TheWorker().Start();
+    }
+    void init() { Reset(); }
+
+    void queueKinds() {
+        CQueue queue;
+        TestCmd info(QStringLiteral("#CGV"), KIND_CB_INFO);
+        TestCmd plain(QStringLiteral("GV"));
+        queue.Add(&info);
+        queue.Add(&info);
+        queue.Add(&plain);
+        queue.Add(&plain);
+        QCOMPARE(queue.Size(), 3);
+        QCOMPARE(queue.PendingKinds(), std::uint32_t(KIND_CB_INFO));
+        QCOMPARE(queue.Take(), &info);
+        QVERIFY(queue.IsActive());
+        QCOMPARE(queue.PendingKinds(), 0u);
+        queue.Add(&info); // may be queued again while it executes
+        QCOMPARE(queue.Size(), 3);
+        queue.Clear();
+        QCOMPARE(queue.Size(), 0);
+        QVERIFY(!queue.IsActive());
+        QCOMPARE(queue.Take(), nullptr);
+    }
+
+    // One exchange: notifications in order, frame on the wire, protocol lines, sent notices.
+    void exchange() {
+        Owner owner;
+        TestCmd gp(QStringLiteral("GP"));
+        gp.m_pOwner = &owner;
+        CKeepAliveCmd keepAlive;
+        keepAlive.Post();
+        gp.Post();
+        QTRY_VERIFY(owner.events.contains("end GP"));
+        QCOMPARE(owner.events, (QStringList{"start GP", "ok GP", "end GP"}));
+        QVERIFY(gp.m_strReply.contains("\n312\t0\n"));
+        QCOMPARE(TheSimCharger().ReceivedFrames(), (QList<QByteArray>{Frame("KA"), Frame("GP")}));
+        QCOMPARE(m_protocol.value(0), QStringLiteral("Cmd: KA"));
+        QCOMPARE(m_protocol.value(1), QStringLiteral("Cmd: GP"));
+        QVERIFY(m_protocol.value(2).contains("\n312;0\n"));
+        QTRY_COMPARE(m_main.sent, (QList<bool>{false, true}));
+    }
+
+    void startRefusedSendsNothing() {
+        Owner owner;
+        owner.startAnswer = false;
+        TestCmd cmd(QStringLiteral("GV"));
+        cmd.m_pOwner = &owner;
+        cmd.Post();
+        Owner other;
+        Drain(other);
+        QCOMPARE(owner.events, QStringList{"start GV"});
+        QCOMPARE(TheSimCharger().ReceivedFrames(), QList<QByteArray>{Frame("GP")});
+    }
+
+    // The first failure is repeated silently, the second asks; Cancel drops the queue.
+    void retryPolicy_data() {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("sends");
+        QTest::addColumn<bool>("ended");
+        QTest::newRow("cancel") << int(IDCANCEL) << 2 << false;
+        QTest::newRow("retry") << int(IDRETRY) << 3 << true;
+    }
+    void retryPolicy() {
+        QFETCH(int, answer);
+        QFETCH(int, sends);
+        QFETCH(bool, ended);
+        TheSimCharger().SetFaults(DropReplies(2));
+        m_answers = {answer};
+        Owner owner;
+        Owner next;
+        TestCmd gp(QStringLiteral("GP"));
+        TestCmd behind(QStringLiteral("GP"));
+        gp.m_pOwner = &owner;
+        behind.m_pOwner = &next;
+        gp.Post();
+        behind.Post();
+        QTRY_COMPARE(m_boxes.size(), 1);
+        QCOMPARE(m_boxes[0].style, unsigned(MB_RETRYCANCEL));
+        QCOMPARE(m_boxes[0].text, LoadText(102) + LoadText(123) + LoadText(195));
+        if (ended) {
+            QTRY_VERIFY(next.events.contains("end GP"));
+            QCOMPARE(TheSimCharger().ReceivedFrames().count(Frame("GP")), sends + 1);
+        } else {
+            QTRY_COMPARE(TheQueue().Size(), 0);
+            QCOMPARE(TheSimCharger().ReceivedFrames().count(Frame("GP")), sends);
+            Owner other;
+            Drain(other);
+        }
+        QCOMPARE(owner.events.count("error GP 102"), 2);
+        QCOMPARE(owner.events.contains("end GP"), ended);
+        QCOMPARE(next.events.contains("start GP"), ended);
+        QVERIFY(m_protocol.contains(QStringLiteral("MsgBox: %1\n%2 [%3]")
+                                        .arg(QCoreApplication::applicationName(), m_boxes[0].text,
+                                             AnswerName(answer))));
+    }
+
+    void silentRetryAfterBadChecksum() {
+        CSimFaults faults;
+        faults.badChecksums = 1;
+        TheSimCharger().SetFaults(faults);
+        Owner owner;
+        TestCmd gp(QStringLiteral("GP"));
+        gp.m_pOwner = &owner;
+        gp.Post();
+        QTRY_VERIFY(owner.events.contains("end GP"));
+        QCOMPARE(owner.events, (QStringList{"start GP", "error GP 104", "ok GP", "end GP"}));
+        QVERIFY(m_boxes.isEmpty());
+    }
+
+    // Error words that cannot be mended by repeating show an OK box and drop the queue.
+    void finalErrors_data() {
+        QTest::addColumn<QByteArray>("word");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("low battery") << QByteArray("LOW_BATT") << LoadText(296);
+        QTest::newRow("invalid command") << QByteArray("INV_CMD") << LoadText(183) + LoadText(204);
+        QTest::newRow("buffer") << QByteArray("BUFFER_CRC") << LoadText(182) + LoadText(300);
+    }
+    void finalErrors() {
+        QFETCH(QByteArray, word);
+        QFETCH(QString, text);
+        CSimFaults faults;
+        faults.errorReplies = 1;
+        faults.errorWord = word;
+        TheSimCharger().SetFaults(faults);
+        Owner owner;
+        Owner next;
+        TestCmd gp(QStringLiteral("GP"));
+        TestCmd behind(QStringLiteral("GP"));
+        gp.m_pOwner = &owner;
+        behind.m_pOwner = &next;
+        gp.Post();
+        behind.Post();
+        QTRY_COMPARE(m_boxes.size(), 1);
+        QTRY_COMPARE(TheQueue().Size(), 0);
+        QCOMPARE(m_boxes[0].style, unsigned(MB_OK));
+        QCOMPARE(m_boxes[0].text, text);
+        Owner other;
+        Drain(other);
+        QCOMPARE(TheSimCharger().ReceivedFrames().count(Frame("GP")), 2);
+        QVERIFY(next.events.isEmpty());
+    }
+
+    // Clearing the queue ends a long reply wait at once; no further notification follows.
+    void clearAbortsLongWait() {
+        TheSimCharger().SetFaults(DropReplies(1));
+        Owner owner;
+        TestCmd slow(QStringLiteral("UP"), KIND_NONE, 12000);
+        slow.m_pOwner = &owner;
+        slow.Post();
+        QTRY_VERIFY(owner.events.contains("start UP"));
+        QTRY_COMPARE(TheSimCharger().ReceivedFrames().size(), 1);
+        QElapsedTimer timer;
+        timer.start();
+        TheQueue().Clear();
+        Owner other;
+        Drain(other);
+        QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(owner.events, QStringList{"start UP"});
+    }
+
+    void exitDialog() {
+        Owner dialog;
+        CExitDlgCmd exit;
+        exit.m_pOwner = &dialog;
+        PostExit(exit);
+        QTRY_COMPARE(dialog.events, QStringList{"exit 2"});
+
+        TheLink().Select(-1);
+        dialog.events.clear();
+        PostExit(exit);
+        QTRY_COMPARE(dialog.events, QStringList{"exit 2"});
+        TheLink().Select(0);
+    }
+
+    // Stopping the worker: "EC" only goes to a charger that is selected and can be opened;
+    // the worker ends in every case.
+    void terminate_data() {
+        QTest::addColumn<int>("selection");
+        QTest::addColumn<bool>("endOfCommunication");
+        QTest::newRow("no charger selected") << -1 << false;
+        QTest::newRow("charger cannot be opened") << 7 << false;
+        QTest::newRow("charger selected") << 0 << true;
+    }
+    void terminate() {
+        QFETCH(int, selection);
+        QFETCH(bool, endOfCommunication);
+        if (!TheWorker().isRunning())
+            TheWorker().Start();
+        TheLink().Select(selection);
+        CTerminateCmd terminate;
+        PostTerminate(terminate);
+        QVERIFY(TheWorker().wait(5000));
+        QTRY_COMPARE(m_main.events, QStringList{"exit 2"});
+        QCOMPARE(TheSimCharger().ReceivedFrames(),
+                 endOfCommunication ? QList<QByteArray>{"EC"} : QList<QByteArray>{});
+    }
+
+    void cleanupTestCase() {
+        TheWorker().SetMainOwner(nullptr);
+        SetMessageBoxHandler(nullptr);
+        SetProtocolHandler(nullptr);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWorker)
+#include "tst_worker.moc"
