@@ -8,6 +8,9 @@
 #include <QObject>
 #include <QThread>
 
+#include <condition_variable>
+#include <mutex>
+
 CCmdOwner::CCmdOwner() : m_context(std::make_unique<QObject>()) {}
 
 CCmdOwner::~CCmdOwner() = default;
@@ -18,11 +21,42 @@ void CCmdOwner::OnCmdEnd(CDevCmdReply&) {}
 void CCmdOwner::OnEndDialog(int) {}
 void CCmdOwner::OnCmdSent(bool) {}
 
+namespace {
+
+// Set once the posted call has run or has been dropped with its owner: the destructor of the
+// last copy of the posted function signals it.
+class CallDone {
+public:
+    ~CallDone() {
+        {
+            std::lock_guard guard(m_state->lock);
+            m_state->done = true;
+        }
+        m_state->wake.notify_all();
+    }
+    struct State {
+        std::mutex lock;
+        std::condition_variable wake;
+        bool done = false;
+    };
+    std::shared_ptr<State> m_state = std::make_shared<State>();
+};
+
+} // namespace
+
 void CCmdOwner::Call(const std::function<void()>& fn) const {
-    if (QThread::currentThread() == m_context->thread())
+    if (QThread::currentThread() == m_context->thread()) {
         fn();
-    else
-        QMetaObject::invokeMethod(m_context.get(), fn, Qt::BlockingQueuedConnection);
+        return;
+    }
+    // A queued call plus our own wait rather than a blocking queued connection: the wait also
+    // ends when the owner goes away before the call ran, and the hand-over is visible to
+    // thread checkers.
+    auto done = std::make_shared<CallDone>();
+    const std::shared_ptr<CallDone::State> state = done->m_state;
+    QMetaObject::invokeMethod(m_context.get(), [&fn, done = std::move(done)] { fn(); }, Qt::QueuedConnection);
+    std::unique_lock guard(state->lock);
+    state->wake.wait(guard, [&] { return state->done; });
 }
 
 void CCmdOwner::Post(std::function<void()> fn) const {
