@@ -1,0 +1,152 @@
+#include "CDataFile.h"
+
+#include "Texts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+constexpr std::uint32_t kVersion3 = 3u << 16;
+
+// Drops double quotes and the CR of each CR LF in place, then the LFs at the end.
+void CleanText(QByteArray& text) {
+    char* out = text.data();
+    const char* in = out;
+    const char* end = in + text.size();
+    for (; in < end; ++in) {
+        const char c = *in;
+        if (c == '"' || (c == '\r' && in + 1 < end && in[1] == '\n'))
+            continue;
+        *out++ = c;
+    }
+    qsizetype size = out - text.data();
+    while (size > 0 && text[size - 1] == '\n')
+        --size;
+    text.truncate(size);
+}
+
+} // namespace
+
+bool CDataFile::Open(const QString& path) {
+    Close();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    m_path = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    SetContent(file.readAll());
+    return true;
+}
+
+void CDataFile::SetContent(QByteArray content) {
+    m_text = std::move(content);
+    CleanText(m_text);
+    ParseText(m_text);
+    const qsizetype index = m_text.indexOf("Index");
+    const qsizetype lineEnd = index < 0 ? -1 : m_text.indexOf('\n', index);
+    m_dataStart = lineEnd < 0 ? m_text.size() : lineEnd + 1;
+    m_position = m_dataStart;
+}
+
+void CDataFile::Close() {
+    Reset();
+    m_path.clear();
+    m_text.clear();
+    m_dataStart = 0;
+    m_position = 0;
+}
+
+bool CDataFile::CheckVersion(std::uint32_t minimum) const {
+    return valid && VersionNumber() >= minimum;
+}
+
+bool CDataFile::Validate(std::uint32_t minimum, QString& message) const {
+    message.clear();
+    if (!valid) {
+        message = FormatText(216, {m_path});
+        return false;
+    }
+    if (!CheckVersion(minimum)) {
+        message = FormatText(108, {m_path});
+        return false;
+    }
+    if (restoredData)
+        message = FormatText(217, {m_path});
+    return true;
+}
+
+QByteArrayView CDataFile::FirstLine() {
+    m_position = m_dataStart;
+    return NextLine();
+}
+
+QByteArrayView CDataFile::NextLine() {
+    const qsizetype size = m_text.size();
+    while (m_position < size) {
+        const qsizetype begin = m_position;
+        qsizetype end = m_text.indexOf('\n', begin);
+        if (end < 0)
+            end = size;
+        m_position = end < size ? end + 1 : size;
+        if (end > begin)
+            return QByteArrayView(m_text).sliced(begin, end - begin);
+    }
+    return {};
+}
+
+QByteArrayView CDataFile::LastLine() {
+    m_position = m_text.size();
+    return PrevLine();
+}
+
+QByteArrayView CDataFile::PrevLine() {
+    while (m_position > m_dataStart) {
+        // The line before m_position ends at the LF just before it (or at the text end).
+        const qsizetype end = m_text[m_position - 1] == '\n' ? m_position - 1 : m_position;
+        qsizetype begin = end;
+        while (begin > m_dataStart && m_text[begin - 1] != '\n')
+            --begin;
+        m_position = begin;
+        if (end > begin)
+            return QByteArrayView(m_text).sliced(begin, end - begin);
+    }
+    return {};
+}
+
+bool CDataFile::FirstEvent(CData& data) {
+    for (QByteArrayView line = FirstLine(); !line.isEmpty(); line = NextLine()) {
+        data.Parse(line, *this);
+        if (data.kind & KIND_EVENT)
+            return true;
+    }
+    return false;
+}
+
+bool CDataFile::LastEvent(CData& data) {
+    for (QByteArrayView line = LastLine(); !line.isEmpty(); line = PrevLine()) {
+        data.Parse(line, *this);
+        if (data.kind & KIND_EVENT)
+            return true;
+    }
+    return false;
+}
+
+bool CDataFile::TimeRange(std::int64_t& startMs, std::int64_t& endMs) {
+    startMs = 0;
+    endMs = 0;
+    CData first;
+    CData last;
+    if (VersionNumber() < kVersion3 || used == 0 || !FirstEvent(first) || !LastEvent(last))
+        return false;
+    startMs = first.startMs;
+    endMs = last.EndMs();
+    return true;
+}
+
+bool CDataFile::GetTimeRange(const QString& path, std::int64_t& startMs, std::int64_t& endMs) {
+    CDataFile file;
+    startMs = 0;
+    endMs = 0;
+    return file.Open(path) && file.TimeRange(startMs, endMs);
+}

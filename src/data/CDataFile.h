@@ -1,0 +1,48 @@
+#pragma once
+
+#include "CData.h"
+#include "CInfoHeader.h"
+
+#include <QByteArray>
+#include <QString>
+
+// A data file in memory: its header, and line access to the event lines after the column
+// line. The text stays 8-bit (Windows-1252); double quotes and the CR of CR LF line ends are
+// removed when the file is read.
+class CDataFile : public CInfoHeader {
+public:
+    // Reads and parses the file; false when it cannot be read.
+    bool Open(const QString& path);
+    // Parses text already in memory, as Open does with a file's content.
+    void SetContent(QByteArray content);
+    void Close();
+
+    const QString& Path() const { return m_path; }
+    // valid and the version at least minimum ((major << 16) + minor).
+    bool CheckVersion(std::uint32_t minimum) const;
+    // False with message 216 (invalid format) or 108 (version below minimum); true otherwise,
+    // with message 217 when the device restored its data.
+    bool Validate(std::uint32_t minimum, QString& message) const;
+
+    // The next non-empty event line in each direction; empty when none is left.
+    QByteArrayView FirstLine();
+    QByteArrayView NextLine();
+    QByteArrayView LastLine();
+    QByteArrayView PrevLine();
+
+    // The first / last line that parses into a real event.
+    bool FirstEvent(CData& data);
+    bool LastEvent(CData& data);
+
+    // Start of the first and end of the last event of a file of version 3.0 or later with
+    // used events, in milliseconds; false (and both 0) otherwise.
+    bool TimeRange(std::int64_t& startMs, std::int64_t& endMs);
+    // TimeRange of the file at path.
+    static bool GetTimeRange(const QString& path, std::int64_t& startMs, std::int64_t& endMs);
+
+private:
+    QString m_path;
+    QByteArray m_text;
+    qsizetype m_dataStart = 0;
+    qsizetype m_position = 0;
+};

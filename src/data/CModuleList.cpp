@@ -1,0 +1,123 @@
+#include "CModuleList.h"
+
+#include "CDataFile.h"
+#include "CInfoHeader.h"
+
+#include <QDir>
+
+#include <algorithm>
+#include <limits>
+
+CModuleList::CModuleList(FolderOf folderOf) : m_folderOf(std::move(folderOf)) {
+    if (!m_folderOf)
+        m_folderOf = [](const QString& moduleId) { return moduleId; };
+}
+
+bool CModuleList::Load(const QString& baseFolder, const QString& moduleName) {
+    m_baseFolder = baseFolder;
+    m_modules.clear();
+    m_current = -1;
+    m_files.Files().clear();
+    m_selected = 0;
+
+    const QString cleanName = CleanFolderName(moduleName);
+    const QString wanted = cleanName.isEmpty() ? QString() : m_folderOf(cleanName);
+    const QDir base(baseFolder);
+    QStringList folders = base.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    folders.sort();
+    for (const QString& folder : folders) {
+        if (folder.startsWith(u'.') || (!wanted.isEmpty() && folder != wanted))
+            continue;
+        CTimeRange bounds;
+        if (!ScanFolder(base.filePath(folder), bounds))
+            continue;
+        m_modules.append({folder, bounds, bounds, {bounds.end, bounds.end}});
+    }
+    if (m_modules.isEmpty())
+        return false;
+    Select(0);
+    return true;
+}
+
+// The bounds of a module folder over its files that belong to the module; false when none.
+bool CModuleList::ScanFolder(const QString& folder, CTimeRange& bounds) const {
+    const QString name = QDir(folder).dirName();
+    std::int64_t earliest = std::numeric_limits<std::int64_t>::max();
+    std::int64_t latest = 0;
+    CDataFile file;
+    for (const QString& path : DataFilesIn(folder)) {
+        std::int64_t startMs = 0;
+        std::int64_t endMs = 0;
+        if (!file.Open(path) || !file.TimeRange(startMs, endMs))
+            continue;
+        if (file.id != name && m_folderOf(file.id) != name)
+            continue;
+        earliest = std::min(earliest, startMs);
+        latest = std::max(latest, endMs);
+    }
+    if (latest < earliest)
+        return false;
+    bounds = {ThreePmAtOrBefore(earliest / 1000), ThreePmAfter(latest / 1000)};
+    return true;
+}
+
+const CModuleEntry* CModuleList::Current() const {
+    return m_current >= 0 ? &m_modules[m_current] : nullptr;
+}
+
+void CModuleList::Select(int row) {
+    if (row < 0 || row >= m_modules.size())
+        return;
+    m_current = row;
+    m_files.Fill(m_baseFolder, m_modules[row].name);
+    Recount();
+}
+
+CTimeRange& CModuleList::Range(int which) {
+    CModuleEntry& entry = m_modules[m_current];
+    return which == 2 ? entry.range2 : entry.range1;
+}
+
+std::int64_t CModuleList::ClampToBounds(std::int64_t seconds) const {
+    const CTimeRange& bounds = m_modules[m_current].bounds;
+    return std::clamp(seconds, bounds.start, std::max(bounds.start, bounds.end));
+}
+
+void CModuleList::SetFrom(int which, std::int64_t seconds) {
+    if (m_current < 0)
+        return;
+    CTimeRange& range = Range(which);
+    range.start = ClampToBounds(seconds);
+    if (range.start > range.end)
+        range.end = range.start;
+    Recount();
+}
+
+void CModuleList::SetUntil(int which, std::int64_t seconds) {
+    if (m_current < 0)
+        return;
+    CTimeRange& range = Range(which);
+    range.end = ClampToBounds(seconds);
+    if (range.end < range.start)
+        range.start = range.end;
+    Recount();
+}
+
+void CModuleList::SetRange(int which, CTimeRange range) {
+    if (m_current < 0)
+        return;
+    Range(which) = range;
+    Recount();
+}
+
+void CModuleList::Recount() {
+    m_selected = 0;
+    if (m_current < 0)
+        return;
+    const CModuleEntry& entry = m_modules[m_current];
+    for (CFileInfo& info : m_files.Files()) {
+        info.selected =
+            RangesOverlap(info.range, entry.range1) || RangesOverlap(info.range, entry.range2);
+        m_selected += info.selected ? 1 : 0;
+    }
+}
