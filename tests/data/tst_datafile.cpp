@@ -1,0 +1,250 @@
+#include "CDataArray.h"
+#include "CDataFile.h"
+#include "TestEvents.h"
+#include "Texts.h"
+
+#include <QTest>
+
+// The data file header, validation, line access and loading.
+class TestDataFile : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { UseUtc(); }
+    void header_data();
+    void header();
+    void clockOffset_data();
+    void clockOffset();
+    void validate_data();
+    void validate();
+    void lineAccess();
+    void replyHeader();
+    void fixtureFiles_data();
+    void fixtureFiles();
+    void loadFileRange();
+    void timeRangeRejects_data();
+    void timeRangeRejects();
+};
+
+namespace {
+
+const QString kFixtures = QStringLiteral(VELTRUM_TEST_DATA "/base/M1234/");
+
+// 2026-12-09 20:37:12 UTC
+constexpr qint64 kTime = 1796848632;
+
+QByteArray FileText(const QByteArray& separator, const QByteArray& tail) {
+    QByteArray text = "09.12.2026 20:37:12\t1796848632\r\nID\tAB C/1\r\nVersion\t3.0\r\n" + tail;
+    return text.replace('\t', separator);
+}
+
+} // namespace
+
+void TestDataFile::header_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<uint>("version");
+    QTest::addColumn<uint>("used");
+    QTest::addColumn<uint>("relNow");
+    QTest::addColumn<uint>("relWrap");
+    QTest::addColumn<bool>("restored");
+    QTest::addColumn<uint>("batteryInterval");
+    QTest::addColumn<int>("batteryCount");
+
+    const QByteArray body = "Motor\t2\r\nRel. Zeit\t500\t999\t7\r\nBenutzt\t12\r\n"
+                            "Akkuspannung [mV]\t1\t2\t3600\t0\r\n3900\t1\t2\r\n0\t0\t0\r\n"
+                            "Benutzt\t99\r\nIndex\tDauer\r\n1\t2\t3\tA\t4\tV\t5\t\t3\r\n";
+    QTest::newRow("tab") << FileText("\t", body) << true << "AB_C_1" << 0x30000u << 12u << 500u
+                         << 999u << false << 7200u << 1;
+    QTest::newRow("semicolon throughout") << FileText(";", body) << true << "AB_C_1" << 0x30000u
+                                          << 12u << 500u << 999u << false << 7200u << 1;
+    QTest::newRow("restored data")
+        << FileText("\t", "Wiederhergestellt\t5\t6\t7\r\nIndex\r\n") << true << "AB_C_1" << 0x30000u
+        << 0u << 5u << 6u << true << 0u << 0;
+    QTest::newRow("no relative time line")
+        << FileText("\t", "Index\r\n") << true << "AB_C_1" << 0x30000u << 0u << 0u << 0xFFFFFFFFu
+        << false << 0u << 0;
+    QTest::newRow("version 3 without point")
+        << QByteArray("x\t1\nID\tM\nVersion\t3\n") << true << "M" << 0u << 0u << 0u << 0xFFFFFFFFu
+        << false << 0u << 0;
+    QTest::newRow("version 3.12") << QByteArray("x\t1\nID\tM\nVersion\t3.12\n") << true << "M"
+                                  << 0x3000Cu << 0u << 0u << 0xFFFFFFFFu << false << 0u << 0;
+    QTest::newRow("no separator") << QByteArray("x 1\nID M\nVersion 3.0\n") << false << "" << 0u
+                                  << 0u << 0u << 0xFFFFFFFFu << false << 0u << 0;
+    QTest::newRow("ID not on line 2") << QByteArray("x\t1\nVersion\t3.0\nID\tM\n") << false << ""
+                                      << 0u << 0u << 0u << 0xFFFFFFFFu << false << 0u << 0;
+    QTest::newRow("version missing") << QByteArray("x\t1\nID\tM\nVersion\t\n") << false << "M" << 0u
+                                     << 0u << 0u << 0xFFFFFFFFu << false << 0u << 0;
+}
+
+void TestDataFile::header() {
+    QFETCH(QByteArray, text);
+    CDataFile file;
+    file.SetContent(text);
+    QTEST(file.valid, "valid");
+    QTEST(file.id, "id");
+    QTEST(file.CheckVersion(1) ? file.VersionNumber() : 0u, "version");
+    QTEST(file.used, "used");
+    QTEST(file.relNow, "relNow");
+    QTEST(file.relWrap, "relWrap");
+    QTEST(file.restoredData, "restored");
+    QTEST(file.batteryInterval, "batteryInterval");
+    QTEST(file.batteryCount, "batteryCount");
+}
+
+void TestDataFile::clockOffset_data() {
+    QTest::addColumn<QByteArray>("line1");
+    QTest::addColumn<int>("offset");
+
+    // The download was at 20:37 UTC, the local time of the tests.
+    QTest::newRow("same clock") << QByteArray("09.12.2026 20:37:12") << 0;
+    QTest::newRow("one hour behind") << QByteArray("09.12.2026 19:37:12") << -3600;
+    QTest::newRow("12-hour PM") << QByteArray("12/9/2026 9:37:12 PM") << 3600;
+    QTest::newRow("12-hour lower-case pm") << QByteArray("12/9/2026 8:37:12 pm") << 0;
+    QTest::newRow("12 AM is midnight") << QByteArray("12/10/2026 12:07:12 AM") << 12600;
+    QTest::newRow("12 PM is noon") << QByteArray("12/9/2026 12:37:12 PM") << -28800;
+    QTest::newRow("seconds ignored") << QByteArray("09.12.2026 20:38:59") << 60;
+    QTest::newRow("past midnight: next day") << QByteArray("10.12.2026 00:07:12") << 12600;
+    // Only hours and minutes are compared: without bringing the offset into +-12 h these
+    // would move every event by almost a day.
+    QTest::newRow("12 h behind stays") << QByteArray("10.12.2026 08:37:12") << -43200;
+    QTest::newRow("just over 12 h behind wraps") << QByteArray("10.12.2026 08:36:12") << 43140;
+    QTest::newRow("seconds missing") << QByteArray("09.12.2026 19:37") << 0;
+    QTest::newRow("not a time") << QByteArray("Wed Dec  9 19:37:12 2026") << 0;
+    QTest::newRow("empty") << QByteArray("") << 0;
+}
+
+void TestDataFile::clockOffset() {
+    QFETCH(QByteArray, line1);
+    CInfoHeader header;
+    header.ParseText(line1 + "\t1796848632\nID\tM\nVersion\t3.0\n");
+    QCOMPARE(header.downloadTime, kTime);
+    QTEST(int(header.clockOffset), "offset");
+}
+
+void TestDataFile::validate_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<int>("messageId");
+
+    QTest::newRow("valid") << QByteArray("x\t1\nID\tM\nVersion\t3.0\n") << true << 0;
+    QTest::newRow("exactly the minimum")
+        << QByteArray("x\t1\nID\tM\nVersion\t0.768\n") << true << 0;
+    QTest::newRow("invalid format") << QByteArray("x\t1\nVersion\t3.0\n") << false << 216;
+    QTest::newRow("old version") << QByteArray("x\t1\nID\tM\nVersion\t0.767\n") << false << 108;
+    QTest::newRow("restored") << QByteArray("x\t1\nID\tM\nVersion\t3.0\nWiederhergestellt\t1\n")
+                              << true << 217;
+}
+
+void TestDataFile::validate() {
+    QFETCH(QByteArray, text);
+    QFETCH(int, messageId);
+    CDataFile file;
+    file.SetContent(text);
+    QString message;
+    QTEST(file.Validate(768, message), "ok");
+    QCOMPARE(message, messageId ? FormatText(messageId, {QString()}) : QString());
+}
+
+void TestDataFile::lineAccess() {
+    CDataFile file;
+    file.SetContent("\"x\"\t1\r\nID\tM\r\nVersion\t3.0\r\nBenutzt\t3\r\nIndex\tDauer\r\n"
+                    "first\r\n\r\n\"second\"\r\nthird\r\n\r\n\r\n");
+    QCOMPARE(file.FirstLine(), "first");
+    QCOMPARE(file.NextLine(), "second"); // empty lines skipped, quotes removed
+    QCOMPARE(file.NextLine(), "third");
+    QCOMPARE(file.NextLine(), "");
+    QCOMPARE(file.LastLine(), "third"); // trailing line ends cut
+    QCOMPARE(file.PrevLine(), "second");
+    QCOMPARE(file.PrevLine(), "first");
+    QCOMPARE(file.PrevLine(), ""); // never before the column line
+
+    CDataFile noIndex;
+    noIndex.SetContent("x\t1\nID\tM\nVersion\t3.0\n1\t2\t3\n");
+    QCOMPARE(noIndex.FirstLine(), "");
+    QCOMPARE(noIndex.LastLine(), "");
+    CData event;
+    QVERIFY(!noIndex.FirstEvent(event));
+}
+
+void TestDataFile::replyHeader() {
+    CInfoHeader header;
+    header.ParseReplyHeader(kTime, QStringLiteral("ID\t7 7\nVersion\t3.1\nGelesen\t1\nMotor\t2\n"
+                                                  "Rel. Zeit\t10\t20\t30\nIndex\n"));
+    QVERIFY(header.valid);
+    QCOMPARE(header.id, QStringLiteral("7_7"));
+    QCOMPARE(header.downloadTime, kTime);
+    QCOMPARE(header.clockOffset, 0);
+    QVERIFY(header.hasMotor);
+    QCOMPARE(header.relAux, 30u);
+}
+
+void TestDataFile::fixtureFiles_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("events");
+    QTest::addColumn<qint64>("firstStartMs");
+    QTest::addColumn<qint64>("lastEndMs");
+    QTest::addColumn<bool>("restored");
+
+    // From 2026-11-30 22:00:00 UTC on; see the fixture files.
+    QTest::newRow("tab, CR LF") << "2026-12-01_08-00-00.kmM" << 10 << 1796076000000LL
+                                << 1796104810500LL << false;
+    QTest::newRow("semicolon, quoted")
+        << "2026-12-03_08-00-00.koM" << 4 << 1796166000000LL << 1796253300600LL << false;
+    QTest::newRow("12-hour line 1, one hour ahead")
+        << "2026-12-04_21-00-00.kmM" << 4 << 1796248800000LL << 1796347801100LL << false;
+    QTest::newRow("restored, counter wrapped")
+        << "2026-12-05_08-00-00.kmM" << 2 << 1796456400000LL << 1796457540600LL << true;
+}
+
+void TestDataFile::fixtureFiles() {
+    QFETCH(QString, name);
+    CDataFile file;
+    QVERIFY(file.Open(kFixtures + name));
+    QString message;
+    QVERIFY(file.Validate(768, message));
+    QTEST(file.restoredData, "restored");
+    QCOMPARE(file.id, QStringLiteral("M1234"));
+    CDataArray events;
+    events.LoadFile(file, std::nullopt);
+    QTEST(events.GetCount(), "events");
+    std::int64_t startMs = 0;
+    std::int64_t endMs = 0;
+    QVERIFY(CDataFile::GetTimeRange(kFixtures + name, startMs, endMs));
+    QTEST(qint64(startMs), "firstStartMs");
+    QTEST(qint64(endMs), "lastEndMs");
+}
+
+void TestDataFile::loadFileRange() {
+    CDataFile file;
+    QVERIFY(file.Open(kFixtures + "2026-12-01_08-00-00.kmM"));
+    CDataArray events;
+    // 2026-11-30 23:00:00 .. 2026-12-01 03:00:00: the event that starts at 23:00:00 counts, the
+    // one that starts at 03:00:00.250 does not; the excluded line is never loaded.
+    events.LoadFile(file, CTimeRange{1796079600, 1796094000});
+    QCOMPARE(events.GetCount(), 4);
+    QCOMPARE(events.GetAt(0)->startMs, 1796079600000LL);
+    events.LoadFile(file, CTimeRange{1796094000, 1796094000}); // empty range loads nothing
+    QCOMPARE(events.GetCount(), 4);
+}
+
+void TestDataFile::timeRangeRejects_data() {
+    QTest::addColumn<QString>("path");
+    QTest::newRow("missing file") << kFixtures + "none.kmM";
+    QTest::newRow("no ID line") << kFixtures + "broken.kmM";
+    QTest::newRow("version below 3.0") << kFixtures + "old.kmM";
+    QTest::newRow("no used events") << kFixtures + "empty.kmM";
+}
+
+void TestDataFile::timeRangeRejects() {
+    QFETCH(QString, path);
+    std::int64_t startMs = 1;
+    std::int64_t endMs = 1;
+    QVERIFY(!CDataFile::GetTimeRange(path, startMs, endMs));
+    QCOMPARE(startMs, 0);
+    QCOMPARE(endMs, 0);
+}
+
+QTEST_GUILESS_MAIN(TestDataFile)
+#include "tst_datafile.moc"
