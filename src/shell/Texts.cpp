@@ -1,7 +1,9 @@
 #include "Texts.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QLocale>
 #include <QMutex>
@@ -51,9 +53,13 @@ const QHash<int, QString>& Table(Language language) {
 
 } // namespace
 
-void SetLanguage(Language language) { g_language = language; }
+void SetLanguage(Language language) {
+    g_language = language;
+}
 
-Language CurrentLanguage() { return g_language; }
+Language CurrentLanguage() {
+    return g_language;
+}
 
 QString LanguageSuffix() {
     return g_language == Language::German ? QStringLiteral("_DE") : QStringLiteral("_EN");
@@ -63,7 +69,9 @@ Language SystemLanguage() {
     return QLocale::system().language() == QLocale::German ? Language::German : Language::English;
 }
 
-QString LoadText(int id) { return Table(g_language).value(id); }
+QString LoadText(int id) {
+    return Table(g_language).value(id);
+}
 
 QString FormatText(int id, const QStringList& args) {
     QString text = LoadText(id);
@@ -73,7 +81,9 @@ QString FormatText(int id, const QStringList& args) {
     return text;
 }
 
-void SetMessageBoxHandler(MessageBoxHandler handler) { g_messageBox = std::move(handler); }
+void SetMessageBoxHandler(MessageBoxHandler handler) {
+    g_messageBox = std::move(handler);
+}
 
 QString AnswerName(int answer) {
     static const char* const names[] = {"OK", "CANCEL", "ABORT", "RETRY", "IGNORE", "YES", "NO"};
@@ -106,7 +116,9 @@ int ShowMessageId(int id, unsigned style) {
     return ShowMessage(LoadText(id), style, QCoreApplication::applicationName());
 }
 
-void SetProtocolHandler(ProtocolHandler handler) { g_protocol = std::move(handler); }
+void SetProtocolHandler(ProtocolHandler handler) {
+    g_protocol = std::move(handler);
+}
 
 void WriteProtocol(const QString& line) {
     if (g_protocol)
@@ -142,4 +154,89 @@ std::optional<std::uint32_t> ScanUnsigned(QStringView text) {
 
 std::uint16_t ScanUShort(QStringView text) {
     return static_cast<std::uint16_t>(ScanUnsigned(text).value_or(0));
+}
+
+Language LanguageForCode(const QString& code) {
+    return code.left(2).toUpper() == u"DE" ? Language::German : Language::English;
+}
+
+void AppendText(QString& text, int id) {
+    text += LoadText(id);
+}
+
+int ShowError(const std::exception& error) {
+    const QString text = QString::fromLocal8Bit(error.what()).left(256);
+    if (text.isEmpty())
+        return IDCANCEL;
+    return ShowMessage(text, MB_OK, QCoreApplication::applicationName());
+}
+
+bool ScanOne(QStringView text, std::int32_t& out) {
+    const std::optional<std::uint32_t> value = ScanUnsigned(text);
+    if (!value)
+        return false;
+    out = static_cast<std::int32_t>(*value);
+    return true;
+}
+
+bool ScanOne(QStringView text, double& out) {
+    // The longest prefix after blanks that reads as a number, like strtod.
+    qsizetype start = 0;
+    while (start < text.size() && text[start].isSpace())
+        ++start;
+    for (qsizetype end = text.size(); end > start; --end) {
+        bool ok = false;
+        const double value = QLocale::c().toDouble(text.sliced(start, end - start), &ok);
+        if (ok) {
+            out = value;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::uint32_t ScanPair(QStringView text, QChar sep) {
+    const qsizetype at = text.indexOf(sep);
+    if (at < 0)
+        return 0;
+    const std::optional<std::uint32_t> first = ScanUnsigned(text.left(at));
+    const std::optional<std::uint32_t> second = ScanUnsigned(text.sliced(at + 1));
+    if (!first || !second)
+        return 0;
+    return ((*first & 0xFFFFu) << 16) + (*second & 0xFFFFu);
+}
+
+QString NextToken(const QString& text, qsizetype& pos, QChar sep) {
+    if (pos < 0)
+        return QString();
+    const qsizetype end = text.indexOf(sep, pos);
+    QString token;
+    if (end < 0) {
+        token = text.mid(pos);
+        pos = -1;
+    } else {
+        token = text.mid(pos, end - pos);
+        pos = end + 1;
+    }
+    return token;
+}
+
+void ReplaceChars(QString& text, QStringView set, QChar with) {
+    for (QChar& c : text) {
+        if (set.contains(c))
+            c = with;
+    }
+}
+
+bool PathExists(const QString& folder, const QString& name) {
+    return QFileInfo::exists(QDir(folder).filePath(name));
+}
+
+bool IsFolder(const QString& path) {
+    return QFileInfo(path).isDir();
+}
+
+void StripTrailingBackslash(QString& path) {
+    if (path.endsWith(u'\\') || path.endsWith(u'/'))
+        path.chop(1);
 }

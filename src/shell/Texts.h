@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <optional>
 
@@ -18,27 +19,44 @@ Language CurrentLanguage();
 QString LanguageSuffix();
 // The language of the user's locale: German for German locales, English otherwise.
 Language SystemLanguage();
+// The language for a two-letter code such as the stored "Language" setting or the start of a
+// locale name ("de", "DE", "de-AT", "es"): German for "de" in any case, English for the rest.
+Language LanguageForCode(const QString& code);
 
 // The text of a string-table entry in the current language; a missing entry gives an empty
 // text, never the other language.
 QString LoadText(int id);
+// Appends the text of a string-table entry.
+void AppendText(QString& text, int id);
 // The entry's text with %1, %2, ... replaced by the arguments.
 QString FormatText(int id, const QStringList& args);
 
 // Button sets of the message box (the low four style bits) and the codes it returns.
 enum MessageStyle : unsigned { MB_OK = 0, MB_OKCANCEL = 1, MB_YESNO = 4, MB_RETRYCANCEL = 5 };
-enum MessageAnswer : int { IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7 };
+enum MessageAnswer : int {
+    IDOK = 1,
+    IDCANCEL = 2,
+    IDABORT = 3,
+    IDRETRY = 4,
+    IDIGNORE = 5,
+    IDYES = 6,
+    IDNO = 7
+};
 
 // Every prompt of the program goes through this one function. The GUI installs a dialog, the
 // command-line front end and the tests install answers of their own. Without a handler the box
 // answers with its default: OK for an OK box, Cancel or No otherwise.
-using MessageBoxHandler = std::function<int(const QString& text, unsigned style, const QString& caption)>;
+using MessageBoxHandler =
+    std::function<int(const QString& text, unsigned style, const QString& caption)>;
 void SetMessageBoxHandler(MessageBoxHandler handler);
 
 // Shows the message box and then writes "MsgBox: caption\ntext [ANSWER]" to the protocol.
 int ShowMessage(const QString& text, unsigned style, const QString& caption);
 // ShowMessage with the text of a string-table entry and the application name as caption.
 int ShowMessageId(int id, unsigned style = MB_OK);
+// Shows the text of a failure (at most 256 characters) in an OK box; a failure without text
+// shows nothing and answers Cancel.
+int ShowError(const std::exception& error);
 // The name of a message-box answer as written to the protocol ("OK", "CANCEL", ..., "???").
 QString AnswerName(int answer);
 
@@ -54,3 +72,22 @@ QString BinaryText16(std::uint16_t value);
 std::optional<std::uint32_t> ScanUnsigned(QStringView text);
 // "%hu": the same, truncated to 16 bits; 0 when there is no number.
 std::uint16_t ScanUShort(QStringView text);
+
+// One number at the start of text (after blanks), as the C scanner reads "%d" or "%lf"; true
+// only when a number was converted.
+bool ScanOne(QStringView text, std::int32_t& out);
+bool ScanOne(QStringView text, double& out);
+// Two 16-bit numbers separated by sep ("4.6" with '.'), as (first << 16) + second; 0 when the
+// text does not hold both.
+std::uint32_t ScanPair(QStringView text, QChar sep);
+// The characters from pos up to the next sep; pos moves behind the separator, or to -1 when
+// none follows. A negative pos gives an empty text.
+QString NextToken(const QString& text, qsizetype& pos, QChar sep);
+// Replaces every character of text that occurs in set by with.
+void ReplaceChars(QString& text, QStringView set, QChar with);
+
+// Whether folder/name exists; whether path exists and is a folder.
+bool PathExists(const QString& folder, const QString& name);
+bool IsFolder(const QString& path);
+// Removes one trailing path separator ('\\' or '/').
+void StripTrailingBackslash(QString& path);
