@@ -22,6 +22,8 @@ struct CliCommand {
 
 // Every command, in the order of the help text. Each group of commands adds its own list.
 QList<CliCommand> LinkCommands();
+QList<CliCommand> DeviceCommands();
+QList<CliCommand> DataCommands();
 
 // Writes "veltrum-cli: text" to stderr and returns the exit status for a usage error.
 int UsageError(const QString& text);

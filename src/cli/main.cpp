@@ -11,7 +11,7 @@
 
 namespace {
 
-QList<CliCommand> AllCommands() { return LinkCommands(); }
+QList<CliCommand> AllCommands() { return LinkCommands() + DeviceCommands() + DataCommands(); }
 
 void PrintHelp() {
     QTextStream out(stdout);
@@ -82,6 +82,9 @@ int main(int argc, char* argv[]) {
         return UsageError(QStringLiteral("no command given"));
 
     const QString name = args.takeFirst();
+    // Commands that change or save data take --yes after their name as well.
+    if (args.removeAll(QStringLiteral("--yes")) > 0)
+        options.yes = true;
     for (const CliCommand& c : AllCommands()) {
         if (name == QLatin1String(c.name)) {
             InstallChargerDrivers();
