@@ -1,6 +1,7 @@
 #include "CliSession.h"
 
 #include "CommWorker.h"
+#include "InfoCmd.h"
 #include "Texts.h"
 #include "UsbLink.h"
 
@@ -83,6 +84,7 @@ int CCliSession::Connect() {
         return Failure(QStringLiteral("the charger %1 cannot be opened").arg(chosen->serial));
     }
     TheLink().Close();
+    TheChargerInfo().m_strSerial = chosen->serial;
     TheWorker().Start();
     m_bConnected = true;
     return EXIT_OK;
@@ -107,6 +109,8 @@ bool CCliSession::Run(CDevCmdReply& cmd) {
     }
     return m_bOk;
 }
+
+bool CCliSession::Identify() { return Run(TheChargerInfo()) && Run(TheModuleInfo()); }
 
 void CCliSession::Finish(bool ok) {
     m_bDone = true;

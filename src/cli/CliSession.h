@@ -19,6 +19,9 @@ public:
     // Posts the command and waits until the worker has finished it; false when it failed, with
     // the message on stderr.
     bool Run(CDevCmdReply& cmd);
+    // Identifies the charger ("#CGV") and then the module ("GP"), as the program does before
+    // any module command.
+    bool Identify();
 
     bool OnCmdOk(CDevCmdReply& cmd) override;
     bool OnCmdError(CDevCmdReply& cmd) override;

@@ -48,6 +48,8 @@ constexpr ErrorWord kErrorWords[] = {
 
 CDevCmd::CDevCmd(const QString& code, const QString& args) : m_strCode(code), m_strText(code + args) {}
 
+void CDevCmd::ShowResult(CInfoView&) {}
+
 void CDevCmd::SetCommand(const QString& code, const QString& args) {
     m_strCode = code;
     m_strText = code + args;

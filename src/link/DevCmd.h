@@ -5,6 +5,7 @@
 #include <cstdint>
 
 class CCmdOwner;
+class CInfoView;
 
 // Error codes of a failed exchange, recorded in CDevCmdReply::m_nError.
 enum DevError : int {
@@ -60,6 +61,8 @@ public:
 
     // Runs on the worker thread.
     virtual void Execute() = 0;
+    // Shows the result of the last exchange; most commands show nothing.
+    virtual void ShowResult(CInfoView& view);
     // Whether Execute needs the open link; commands that only signal run even when the charger
     // cannot be opened.
     virtual bool NeedsLink() const { return true; }
@@ -111,7 +114,6 @@ public:
     int m_nMsgId = 0;
     QString m_strReply;
 
-protected:
     // For OnReply: records an unparsable reply.
     void SetInvalidResponse();
 };

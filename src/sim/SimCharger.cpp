@@ -36,26 +36,28 @@ private:
 
 } // namespace
 
-std::optional<QByteArray> CSimModule::Answer(const QByteArray& text) {
-    if (text == "GP") {
-        return version + "\n" + moduleId + "\n0\n" + info + "\n" + QByteArray::number(batteryMv) + "\n" +
-               QByteArray::number(hwVariant) + "\n" + QByteArray::number(events) + ";" +
-               QByteArray::number(eventsRead) + "\nLoader 1.2\nDiag 0";
-    }
-    if (text == "KA" || text == "EC")
-        return std::nullopt;
-    return QByteArray("E;INV_CMD");
-}
-
 CSimCharger& TheSimCharger() {
     static CSimCharger charger;
     return charger;
 }
 
-std::optional<QByteArray> CSimCharger::AnswerCharger(const QByteArray& text) {
+CSimCharger::CSimCharger() : m_statePath(qEnvironmentVariable("KELVORA_SIM_STATE")) {
+    if (!m_statePath.isEmpty())
+        m_module.LoadState(m_statePath);
+}
+
+std::optional<CSimReply> CSimCharger::AnswerCharger(const QByteArray& text) {
+    if (m_chargerLoader) {
+        if (text.startsWith("#CIH:")) {
+            if (text.mid(11, 2) == "01") // end-of-file record
+                m_chargerLoader = false;
+            return CSimReply{"2", true};
+        }
+        return CSimReply{text == "#CUPKelvora" ? "1" : "0", true};
+    }
     if (text == "#CGV") {
-        return "Version;" + m_chargerVersion + "\nSN;" + m_storedSerial + "\n" +
-               QByteArray::number(m_chargerHwVariant);
+        return CSimReply{"Version;" + m_chargerVersion + "\nSN;" + m_storedSerial + "\n" +
+                         QByteArray::number(m_chargerHwVariant) + "\nLoader;1;770\nDiag;0;0"};
     }
     if (text.startsWith("#CSN")) {
         m_storedSerial = text.mid(4);
@@ -63,7 +65,11 @@ std::optional<QByteArray> CSimCharger::AnswerCharger(const QByteArray& text) {
     }
     if (text == "#CEC")
         return std::nullopt;
-    return QByteArray("E;INV_CMD");
+    if (text == "#CUPKelvora") {
+        m_chargerLoader = true;
+        return CSimReply{"1", true};
+    }
+    return CSimReply{"E;INV_CMD"};
 }
 
 void CSimCharger::Write(const char* data, std::uint32_t size) {
@@ -84,7 +90,7 @@ void CSimCharger::Write(const char* data, std::uint32_t size) {
 
 void CSimCharger::HandleFrame(const QByteArray& payload) {
     m_received.append(payload);
-    std::optional<QByteArray> reply;
+    std::optional<CSimReply> reply;
     if (payload.startsWith('#') || payload == "EC") {
         reply = payload.startsWith('#') ? AnswerCharger(payload) : std::nullopt;
     } else {
@@ -93,9 +99,11 @@ void CSimCharger::HandleFrame(const QByteArray& payload) {
         bool ok = false;
         const uint crc = lf >= 0 ? payload.mid(lf + 1).toUInt(&ok) : 0;
         if (!ok || crc != CCrc16::Of(text))
-            reply = QByteArray("E;CMD_CRC");
+            reply = CSimReply{"E;CMD_CRC"};
         else
             reply = m_module.Answer(text);
+        if (!m_statePath.isEmpty())
+            m_module.SaveState(m_statePath);
     }
     if (!reply)
         return;
@@ -105,19 +113,22 @@ void CSimCharger::HandleFrame(const QByteArray& payload) {
     }
     if (m_faults.errorReplies > 0) {
         --m_faults.errorReplies;
-        reply = "E\t" + m_faults.errorWord;
+        reply = CSimReply{"E\t" + m_faults.errorWord};
     }
     QueueReply(*reply);
 }
 
-void CSimCharger::QueueReply(QByteArray text) {
-    std::uint16_t crc = CCrc16::Of(text);
-    if (m_faults.badChecksums > 0) {
-        --m_faults.badChecksums;
-        crc ^= 0x5A5A;
+void CSimCharger::QueueReply(const CSimReply& reply) {
+    QByteArray payload = reply.text;
+    if (!reply.raw) {
+        std::uint16_t crc = CCrc16::Of(reply.text);
+        if (m_faults.badChecksums > 0) {
+            --m_faults.badChecksums;
+            crc ^= 0x5A5A;
+        }
+        payload += '\n' + QByteArray::number(crc);
     }
-    const QByteArray frame =
-        m_faults.garbageBeforeStx + '\x02' + text + '\n' + QByteArray::number(crc) + '\x03';
+    const QByteArray frame = m_faults.garbageBeforeStx + '\x02' + payload + '\x03';
     auto due = m_outgoing.empty() ? Clock::now() : std::max(Clock::now(), m_outgoing.back().first);
     for (const char byte : frame) {
         due += std::chrono::milliseconds(m_faults.byteDelayMs);

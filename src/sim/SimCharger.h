@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FtDriver.h"
+#include "SimModule.h"
 
 #include <QByteArray>
 #include <QList>
@@ -22,27 +23,14 @@ struct CSimFaults {
     int byteDelayMs = 0;         // gap before each byte of a reply
 };
 
-// The simulated module behind the simulated charger.
-class CSimModule {
-public:
-    // The reply text (without checksum line) to a module command, or nothing for commands the
-    // module does not answer.
-    std::optional<QByteArray> Answer(const QByteArray& text);
-
-    QByteArray version = "2.7";
-    QByteArray moduleId = "K-104233";
-    QByteArray info = "Simulated module";
-    int batteryMv = 3850;
-    int hwVariant = 4;
-    int events = 312;
-    int eventsRead = 0;
-};
-
 // The simulated charger ("SIM0001"): it parses the frames written to it and queues framed
 // replies, from the charger itself or from the module it holds.
 class CSimCharger {
 public:
     static constexpr const char* kSerial = "SIM0001";
+
+    // With KELVORA_SIM_STATE naming a file, the module keeps its state there between runs.
+    CSimCharger();
 
     // Writing side of the chip.
     void Write(const char* data, std::uint32_t size);
@@ -66,8 +54,8 @@ public:
 private:
     using Clock = std::chrono::steady_clock;
     void HandleFrame(const QByteArray& payload);
-    void QueueReply(QByteArray text);
-    std::optional<QByteArray> AnswerCharger(const QByteArray& text);
+    void QueueReply(const CSimReply& reply);
+    std::optional<CSimReply> AnswerCharger(const QByteArray& text);
 
     mutable std::mutex m_lock;
     std::condition_variable m_arrived;
@@ -76,9 +64,11 @@ private:
     std::deque<std::pair<Clock::time_point, char>> m_outgoing;
     QList<QByteArray> m_received;
     CSimFaults m_faults;
+    QString m_statePath;
     CSimModule m_module;
     QByteArray m_storedSerial = kSerial;
     QByteArray m_chargerVersion = "1.4";
+    bool m_chargerLoader = false;
     int m_chargerHwVariant = 2;
 };
 

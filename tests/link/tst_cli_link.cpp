@@ -61,24 +61,29 @@ public:
         Result result;
         QByteArray incoming;
         bool inFrame = false;
-        while (!cli.waitForFinished(5)) {
+        auto pump = [&] {
             char buffer[256];
-            const ssize_t got = ::read(m_master, buffer, sizeof buffer);
-            for (ssize_t i = 0; i < got; ++i) {
-                if (buffer[i] == 0x02) {
-                    inFrame = true;
-                    incoming.clear();
-                } else if (buffer[i] == 0x03 && inFrame) {
-                    inFrame = false;
-                    result.frames.append(incoming);
-                    const QByteArray reply = answer(incoming);
-                    if (!reply.isEmpty())
-                        (void)::write(m_master, reply.constData(), reply.size());
-                } else if (inFrame) {
-                    incoming.append(buffer[i]);
+            ssize_t got = 0;
+            while ((got = ::read(m_master, buffer, sizeof buffer)) > 0) {
+                for (ssize_t i = 0; i < got; ++i) {
+                    if (buffer[i] == 0x02) {
+                        inFrame = true;
+                        incoming.clear();
+                    } else if (buffer[i] == 0x03 && inFrame) {
+                        inFrame = false;
+                        result.frames.append(incoming);
+                        const QByteArray reply = answer(incoming);
+                        if (!reply.isEmpty())
+                            (void)::write(m_master, reply.constData(), reply.size());
+                    } else if (inFrame) {
+                        incoming.append(buffer[i]);
+                    }
                 }
             }
-        }
+        };
+        while (!cli.waitForFinished(5))
+            pump();
+        pump(); // what the program wrote just before it ended
         result.status = cli.exitCode();
         result.out = QString::fromUtf8(cli.readAllStandardOutput());
         result.err = QString::fromUtf8(cli.readAllStandardError());

@@ -1,0 +1,196 @@
+#include "CliCommands.h"
+#include "CliSession.h"
+#include "ConfigCmds.h"
+#include "DiagCmds.h"
+#include "InfoCmd.h"
+#include "InfoView.h"
+#include "Texts.h"
+
+#include <QTextStream>
+
+#include <functional>
+
+namespace {
+
+constexpr int kMaxParamText = 29;
+
+// Collects result lines and prints them without their status prefixes.
+class CPrintView : public CInfoView {
+public:
+    void Clear() override {}
+    void AddText(const QString& text) override {
+        QTextStream out(stdout);
+        for (const QString& line : text.split(u'\n'))
+            out << Plain(line) << '\n';
+    }
+
+private:
+    static QString Plain(const QString& line) {
+        if (line.size() < 2 || line[0] != u'#')
+            return line;
+        return line.mid(line[1] == u'#' ? 1 : 2);
+    }
+};
+
+// Connects, identifies charger and module, then runs the command's own exchanges.
+int WithModule(const CliOptions& options, const std::function<int(CCliSession&)>& body) {
+    CCliSession session(options);
+    if (const int status = session.Connect())
+        return status;
+    if (!session.Identify())
+        return EXIT_FAILED;
+    return body(session);
+}
+
+int Info(const CliOptions& options, const QStringList& args) {
+    if (!args.isEmpty())
+        return UsageError(QStringLiteral("info takes no arguments"));
+    return WithModule(options, [](CCliSession&) {
+        const CInfoCmdCB& cb = TheChargerInfo();
+        const CInfoCmdVM& vm = TheModuleInfo();
+        QTextStream out(stdout);
+        out << "charger.serial: " << cb.m_strSerial << '\n'
+            << "charger.version: " << cb.m_strVersion << '\n'
+            << "charger.firmware: " << cb.m_nVersion << '\n'
+            << "charger.hwVariant: " << cb.m_nHwVariant << '\n'
+            << "device.moduleId: " << vm.m_strModuleId << '\n'
+            << "device.info: " << vm.m_strInfo << '\n'
+            << "device.version: " << vm.m_strVersion << '\n'
+            << "device.firmware: " << vm.m_nVersion << '\n'
+            << "device.batteryMv: " << vm.m_nBatteryMv << '\n'
+            << "device.hwVariant: " << vm.m_nHwVariant << '\n'
+            << "device.events: " << vm.m_nEvents << '\n'
+            << "device.eventsRead: " << vm.m_nEventsRead << '\n';
+        out.flush();
+        CPrintView view;
+        TheChargerInfo().ShowResult(view);
+        TheModuleInfo().ShowResult(view);
+        return int(EXIT_OK);
+    });
+}
+
+void PrintParams() {
+    QTextStream out(stdout);
+    for (int i = 0; i < int(ParamBlock().size()); ++i)
+        out << i << '\t' << ParamBlock()[i] << '\n';
+}
+
+int GetParams(const CliOptions& options, const QStringList& args) {
+    if (!args.isEmpty())
+        return UsageError(QStringLiteral("get-params takes no arguments"));
+    return WithModule(options, [](CCliSession& session) {
+        CGetValuesCmd cmd;
+        if (!session.Run(cmd))
+            return int(EXIT_FAILED);
+        PrintParams();
+        return int(EXIT_OK);
+    });
+}
+
+int SetParams(const CliOptions& options, const QStringList& args) {
+    if (args.size() != 1 || args[0].isEmpty())
+        return UsageError(QStringLiteral("set-params takes one text: FIRST;COUNT;VALUE..."));
+    return WithModule(options, [&](CCliSession& session) {
+        CSetValuesCmd cmd;
+        cmd.SetArgs(args[0]);
+        return session.Run(cmd) ? int(EXIT_OK) : int(EXIT_FAILED);
+    });
+}
+
+int Feedback(const CliOptions& options, const QStringList& args) {
+    if (args.size() != 1 || (args[0] != QStringLiteral("on") && args[0] != QStringLiteral("off")))
+        return UsageError(QStringLiteral("feedback takes on or off"));
+    const bool on = args[0] == QStringLiteral("on");
+    return WithModule(options, [on](CCliSession& session) {
+        CMotorCmd cmd(on);
+        if (!session.Run(cmd))
+            return int(EXIT_FAILED);
+        QTextStream(stdout) << FormatText(189, {LoadText(on ? 113 : 149)}) << '\n';
+        return int(EXIT_OK);
+    });
+}
+
+int SetText(const CliOptions& options, const QStringList& args, CSetParamCmd&& cmd, const char* name) {
+    if (args.size() != 1 || args[0].isEmpty() || args[0].size() > kMaxParamText)
+        return UsageError(QStringLiteral("%1 takes one text of 1 to %2 characters").arg(QLatin1String(name)).arg(kMaxParamText));
+    return WithModule(options, [&](CCliSession& session) {
+        cmd.SetArgs(args[0]);
+        return session.Run(cmd) ? int(EXIT_OK) : int(EXIT_FAILED);
+    });
+}
+
+int SetId(const CliOptions& options, const QStringList& args) { return SetText(options, args, CSetIdCmd(), "set-id"); }
+
+int SetInfo(const CliOptions& options, const QStringList& args) {
+    return SetText(options, args, CSetInfoCmd(), "set-info");
+}
+
+int Erase(const CliOptions& options, const QStringList& args) {
+    if (!args.isEmpty())
+        return UsageError(QStringLiteral("erase takes no arguments"));
+    if (!options.yes)
+        return UsageError(QStringLiteral("erase deletes every recorded event; confirm with --yes"));
+    return WithModule(options, [](CCliSession& session) {
+        CEraseDataCmd cmd;
+        return session.Run(cmd) ? int(EXIT_OK) : int(EXIT_FAILED);
+    });
+}
+
+int ReadMem(const CliOptions& options, const QStringList& args) {
+    bool ok = false;
+    const uint address = args.size() == 1 ? args[0].toUInt(&ok, 16) : 0;
+    if (!ok)
+        return UsageError(QStringLiteral("read-mem takes one hexadecimal address"));
+    return WithModule(options, [address](CCliSession& session) {
+        CReadMemCmd cmd;
+        cmd.SetArgs(QString::number(address));
+        if (!session.Run(cmd))
+            return int(EXIT_FAILED);
+        QTextStream(stdout) << cmd.m_strHex << '\t' << cmd.m_strBits << '\n';
+        return int(EXIT_OK);
+    });
+}
+
+int Adc(const CliOptions& options, const QStringList& args) {
+    static const QStringList channels = {QStringLiteral("Bat"), QStringLiteral("Sense"), QStringLiteral("History")};
+    if (args.size() != 1 || !channels.contains(args[0]))
+        return UsageError(QStringLiteral("adc takes Bat, Sense or History"));
+    return WithModule(options, [&](CCliSession& session) {
+        CReadADCmd cmd;
+        cmd.SetArgs(args[0]);
+        if (!session.Run(cmd))
+            return int(EXIT_FAILED);
+        QTextStream(stdout) << cmd.m_strChannel << '\t' << cmd.m_strValues << '\n';
+        return int(EXIT_OK);
+    });
+}
+
+int HwTest(const CliOptions& options, const QStringList& args) {
+    bool ok = false;
+    const uint mask = args.size() == 1 ? args[0].toUInt(&ok) : 0;
+    if (!ok)
+        return UsageError(QStringLiteral("hw-test takes one decimal test mask"));
+    return WithModule(options, [mask](CCliSession& session) {
+        CTestHWCmd cmd;
+        cmd.SetArgs(QString::number(mask));
+        return session.Run(cmd) ? int(EXIT_OK) : int(EXIT_FAILED);
+    });
+}
+
+} // namespace
+
+QList<CliCommand> DeviceCommands() {
+    return {
+        {"info", "", "Identifies charger and module and prints key: value lines, then the battery\n"
+                     "and event lines.", Info},
+        {"get-params", "", "Prints the module's 32 parameters as INDEX TAB VALUE lines.", GetParams},
+        {"set-params", "FIRST;COUNT;VALUE...", "Writes COUNT parameters starting at index FIRST.", SetParams},
+        {"feedback", "on|off", "Switches the vibration feedback on or off.", Feedback},
+        {"set-id", "ID", "Sets the module ID (at most 29 characters).", SetId},
+        {"set-info", "TEXT", "Sets the module's info text (at most 29 characters).", SetInfo},
+        {"erase", "--yes", "Erases every event recorded in the module (refused without --yes).", Erase},
+        {"read-mem", "HEXADDR", "Reads one 16-bit word of module memory; prints it in hex and as bits.", ReadMem},
+        {"adc", "Bat|Sense|History", "Reads an analogue channel of the module.", Adc},
+        {"hw-test", "MASK", "Starts the module's hardware tests given by the decimal mask.", HwTest},
+    };
+}

@@ -1,0 +1,153 @@
+#include "InfoCmd.h"
+
+#include "InfoView.h"
+#include "Scan.h"
+#include "Texts.h"
+
+#include <QStringList>
+
+namespace {
+
+enum InfoText : int {
+    TXT_CB_NO_FIRMWARE = 148,
+    TXT_VM_NO_FIRMWARE = 152,
+    TXT_BATTERY_OK = 170,
+    TXT_BATTERY_LOW = 143,
+    TXT_BATTERY_VERY_LOW = 146,
+    TXT_RECHARGE = 153,
+    TXT_EVENTS_AVAILABLE = 276,
+    TXT_READ_ALREADY = 277,
+};
+
+constexpr int kBatteryOkMv = 3600;
+constexpr int kBatteryLowMv = 3500;
+
+QString Printf(int id, int value) { return QString::asprintf(LoadText(id).toUtf8().constData(), value); }
+
+} // namespace
+
+void CInfoCmd::Reset() {
+    m_strVersion.clear();
+    m_strDiag.clear();
+    m_strLoader.clear();
+    m_nVersion = -1;
+    m_nHwVariant = 0;
+}
+
+CInfoCmdCB::CInfoCmdCB() : CInfoCmd(QStringLiteral("#CGV")) {
+    m_nKind = KIND_CB_INFO;
+    m_bLog = false;
+}
+
+void CInfoCmdCB::Reset() {
+    CInfoCmd::Reset();
+    m_strSerial.clear();
+}
+
+void CInfoCmdCB::OnReply() {
+    const QStringList lines = m_strReply.split(u'\n');
+    m_strVersion = lines.value(0);
+    if (m_strVersion.startsWith(QStringLiteral("Version\t")))
+        m_strVersion.remove(0, 8);
+    m_strDiag.clear();
+
+    const QString serialLine = lines.value(1);
+    // The charger keeps the serial number of its USB chip; a charger that reports another one
+    // (or none) is told the right one. Without a known serial number nothing is sent, so a
+    // failed identification never blanks the charger's stored number.
+    if (serialLine.startsWith(QStringLiteral("SN\t")) && serialLine.mid(3) != m_strSerial &&
+        !m_strSerial.isEmpty()) {
+        TheSerNumCmd().SetArgs(m_strSerial);
+        TheSerNumCmd().Post();
+    }
+
+    if (m_strVersion.contains(QStringLiteral("Loader"))) {
+        m_nVersion = 0;
+        m_strDiag = m_strVersion;
+    } else {
+        m_nVersion = ParseVersion(m_strVersion);
+    }
+    const QString variant = lines.value(2);
+    m_nHwVariant = ScanInt(variant).value_or(0);
+    if (variant.isEmpty())
+        return;
+    for (qsizetype i = 3; i < lines.size() && !lines[i].isEmpty(); ++i) {
+        if (lines[i].startsWith(QStringLiteral("Diag")))
+            m_strDiag = lines[i];
+        else if (lines[i].startsWith(QStringLiteral("Loader")))
+            m_strLoader = lines[i];
+    }
+}
+
+void CInfoCmdCB::ShowResult(CInfoView& view) {
+    view.Clear();
+    if (m_nVersion == 0)
+        view.AddText(LoadText(TXT_CB_NO_FIRMWARE));
+}
+
+CInfoCmdVM::CInfoCmdVM() : CInfoCmd(QStringLiteral("GP")) { m_nKind = KIND_VM_INFO; }
+
+void CInfoCmdVM::Reset() {
+    CInfoCmd::Reset();
+    m_strInfo.clear();
+    m_strModuleId.clear();
+}
+
+void CInfoCmdVM::OnReply() {
+    const QStringList lines = m_strReply.split(u'\n');
+    m_strVersion = lines.value(0);
+    m_strLoader.clear();
+    if (m_strVersion.contains(QStringLiteral("Loader"))) {
+        m_nVersion = 0;
+        m_strLoader = m_strVersion;
+    } else {
+        m_nVersion = ParseVersion(m_strVersion);
+    }
+    m_strModuleId = lines.value(1);
+    m_strInfo = lines.value(3);
+    m_nBatteryMv = ScanUShort(lines.value(4));
+    m_nHwVariant = ScanInt(lines.value(5)).value_or(0);
+    const QString events = lines.value(6);
+    const qsizetype tab = events.indexOf(u'\t');
+    m_nEvents = ScanUShort(tab >= 0 ? events.left(tab) : events);
+    m_nEventsRead = tab >= 0 ? ScanUShort(events.mid(tab + 1)) : 0;
+    qsizetype next = 7;
+    if (m_nVersion != 0)
+        m_strLoader = lines.value(next++);
+    m_strDiag = lines.value(next);
+}
+
+void CInfoCmdVM::ShowResult(CInfoView& view) {
+    view.Clear();
+    if (m_nVersion == 0) {
+        view.AddText(LoadText(TXT_VM_NO_FIRMWARE));
+        return;
+    }
+    if (m_nBatteryMv >= kBatteryOkMv)
+        view.AddText(Printf(TXT_BATTERY_OK, m_nBatteryMv));
+    else if (m_nBatteryMv >= kBatteryLowMv)
+        view.AddText(Printf(TXT_BATTERY_LOW, m_nBatteryMv) + LoadText(TXT_RECHARGE));
+    else
+        view.AddText(Printf(TXT_BATTERY_VERY_LOW, m_nBatteryMv) + LoadText(TXT_RECHARGE));
+    if (m_nEvents != 0) {
+        QString line = Printf(TXT_EVENTS_AVAILABLE, m_nEvents);
+        if (m_nEventsRead != 0)
+            line += LoadText(TXT_READ_ALREADY);
+        view.AddText(line);
+    }
+}
+
+CInfoCmdCB& TheChargerInfo() {
+    static CInfoCmdCB cmd;
+    return cmd;
+}
+
+CInfoCmdVM& TheModuleInfo() {
+    static CInfoCmdVM cmd;
+    return cmd;
+}
+
+CSerNumCmd& TheSerNumCmd() {
+    static CSerNumCmd cmd;
+    return cmd;
+}
