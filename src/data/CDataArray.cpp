@@ -3,7 +3,6 @@
 #include "CDataFile.h"
 
 #include <algorithm>
-#include <bit>
 
 namespace {
 
@@ -31,32 +30,49 @@ void CDataArray::Sort() {
     });
 }
 
-// One pass with an open-addressing table of the records kept so far: linear in the number of
-// records, where removing each duplicate from the middle of the array would be quadratic.
-void CDataArray::RemoveDuplicates() {
-    const std::size_t count = m_records.size();
-    if (count < 2)
-        return;
-    const std::size_t capacity = std::bit_ceil(count * 2);
-    const std::size_t mask = capacity - 1;
-    std::vector<std::uint32_t> table(capacity, UINT32_MAX); // index into the kept records
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        const CData& record = m_records[i];
-        std::size_t slot = EventHash(record) & mask;
-        bool duplicate = false;
-        while (table[slot] != UINT32_MAX) {
-            if (m_records[table[slot]].SameEvent(record)) {
-                duplicate = true;
-                break;
-            }
-            slot = (slot + 1) & mask;
+bool CEventKeys::Insert(const CData& data) {
+    if ((m_count + 1) * 2 > m_table.size())
+        Grow();
+    const Key key{data.startMs, data.durationMs, (data.sensorFlags & 3) + 1};
+    const std::size_t mask = m_table.size() - 1;
+    for (std::size_t slot = EventHash(data) & mask;; slot = (slot + 1) & mask) {
+        Key& entry = m_table[slot];
+        if (entry.sensor == 0) {
+            entry = key;
+            ++m_count;
+            return true;
         }
-        if (duplicate)
+        if (entry.startMs == key.startMs && entry.durationMs == key.durationMs &&
+            entry.sensor == key.sensor)
+            return false;
+    }
+}
+
+void CEventKeys::Grow() {
+    std::vector<Key> old = std::move(m_table);
+    m_table.assign(std::max<std::size_t>(1024, old.size() * 2), Key{0, 0, 0});
+    m_count = 0;
+    for (const Key& key : old) {
+        if (key.sensor == 0)
             continue;
-        table[slot] = static_cast<std::uint32_t>(kept);
+        CData data;
+        data.startMs = key.startMs;
+        data.durationMs = key.durationMs;
+        data.sensorFlags = key.sensor - 1;
+        Insert(data);
+    }
+}
+
+// One pass over the records: linear, where removing each duplicate from the middle of the
+// array would be quadratic. Keeps the first copy of each event.
+void CDataArray::RemoveDuplicates() {
+    CEventKeys keys;
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < m_records.size(); ++i) {
+        if (!keys.Insert(m_records[i]))
+            continue;
         if (kept != i)
-            m_records[kept] = record;
+            m_records[kept] = m_records[i];
         ++kept;
     }
     m_records.resize(kept);
@@ -68,7 +84,7 @@ void CDataArray::LoadFile(CDataFile& file, const std::optional<CTimeRange>& rang
     CData work;
     for (work.Parse(file.FirstLine(), file); work.kind != KIND_END;
          work.Parse(file.NextLine(), file)) {
-        if ((work.kind & KIND_EVENT) && work.Overlaps(range))
+        if ((work.kind & KIND_EVENT) && work.Overlaps(range) && m_loaded.Insert(work))
             m_records.push_back(work);
     }
 }

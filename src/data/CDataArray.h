@@ -9,6 +9,25 @@
 
 class CDataFile;
 
+// The set of distinct events (start, duration, sensor) seen so far; open addressing, so that
+// checking millions of records allocates only the table.
+class CEventKeys {
+public:
+    // Adds the event of data; false when the same event is already in the set.
+    bool Insert(const CData& data);
+
+private:
+    struct Key {
+        std::int64_t startMs;
+        std::uint32_t durationMs;
+        std::uint32_t sensor; // sensor bits + 1; 0 marks a free slot
+    };
+    void Grow();
+
+    std::vector<Key> m_table;
+    std::size_t m_count = 0;
+};
+
 // The events of a graphs window: an owning, sortable array of records with its night list.
 // Records are held by value; sorting and duplicate removal move them in place.
 class CDataArray {
@@ -32,7 +51,9 @@ public:
     // equals removing each record that is the same event as its predecessor.
     void RemoveDuplicates();
 
-    // Appends the real events of an open data file that overlap range (no range: all).
+    // Appends the real events of an open data file that overlap range (no range: all). A record
+    // that is the same event as one loaded before is left out at once: RemoveDuplicates would
+    // drop it anyway, and the copies in years of downloads would otherwise fill the memory.
     void LoadFile(CDataFile& file, const std::optional<CTimeRange>& range);
 
     CStartEndArray& Nights() { return m_nights; }
@@ -41,5 +62,6 @@ public:
 
 private:
     std::vector<CData> m_records;
+    CEventKeys m_loaded;
     CStartEndArray m_nights{*this};
 };

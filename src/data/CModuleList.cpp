@@ -14,7 +14,6 @@ CModuleList::CModuleList(FolderOf folderOf) : m_folderOf(std::move(folderOf)) {
 }
 
 bool CModuleList::Load(const QString& baseFolder, const QString& moduleName) {
-    m_baseFolder = baseFolder;
     m_modules.clear();
     m_current = -1;
     m_files.Files().clear();
@@ -28,10 +27,10 @@ bool CModuleList::Load(const QString& baseFolder, const QString& moduleName) {
     for (const QString& folder : folders) {
         if (folder.startsWith(u'.') || (!wanted.isEmpty() && folder != wanted))
             continue;
-        CTimeRange bounds;
-        if (!ScanFolder(base.filePath(folder), bounds))
-            continue;
-        m_modules.append({folder, bounds, bounds, {bounds.end, bounds.end}});
+        CModuleEntry entry;
+        entry.name = folder;
+        if (ScanFolder(base.filePath(folder), entry))
+            m_modules.append(entry);
     }
     if (m_modules.isEmpty())
         return false;
@@ -40,7 +39,8 @@ bool CModuleList::Load(const QString& baseFolder, const QString& moduleName) {
 }
 
 // The bounds of a module folder over its files that belong to the module; false when none.
-bool CModuleList::ScanFolder(const QString& folder, CTimeRange& bounds) const {
+// Keeps every readable file for the file list, so that it needs not read them again.
+bool CModuleList::ScanFolder(const QString& folder, CModuleEntry& entry) const {
     const QString name = QDir(folder).dirName();
     std::int64_t earliest = std::numeric_limits<std::int64_t>::max();
     std::int64_t latest = 0;
@@ -50,6 +50,7 @@ bool CModuleList::ScanFolder(const QString& folder, CTimeRange& bounds) const {
         std::int64_t endMs = 0;
         if (!file.Open(path) || !file.TimeRange(startMs, endMs))
             continue;
+        entry.files.append({{startMs / 1000, endMs / 1000}, path, false});
         if (file.id != name && m_folderOf(file.id) != name)
             continue;
         earliest = std::min(earliest, startMs);
@@ -57,7 +58,9 @@ bool CModuleList::ScanFolder(const QString& folder, CTimeRange& bounds) const {
     }
     if (latest < earliest)
         return false;
-    bounds = {ThreePmAtOrBefore(earliest / 1000), ThreePmAfter(latest / 1000)};
+    entry.bounds = {ThreePmAtOrBefore(earliest / 1000), ThreePmAfter(latest / 1000)};
+    entry.range1 = entry.bounds;
+    entry.range2 = {entry.bounds.end, entry.bounds.end};
     return true;
 }
 
@@ -69,7 +72,7 @@ void CModuleList::Select(int row) {
     if (row < 0 || row >= m_modules.size())
         return;
     m_current = row;
-    m_files.Fill(m_baseFolder, m_modules[row].name);
+    m_files.Files() = m_modules[row].files;
     Recount();
 }
 

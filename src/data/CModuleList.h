@@ -13,6 +13,7 @@ struct CModuleEntry {
     CTimeRange bounds; // 3 pm before its first event to 3 pm after its last event
     CTimeRange range1;
     CTimeRange range2;
+    QList<CFileInfo> files; // its readable data files, as CFileList::Fill lists them
 };
 
 // What the time-range dialog shows, without the widgets: the module folders with data, the
@@ -37,7 +38,7 @@ public:
     // The "Show graph" button is enabled when a file is selected.
     bool CanShowGraph() const { return m_selected > 0; }
 
-    // Makes line row of the module list current: fills its file list and recounts.
+    // Makes line row of the module list current: shows its file list and recounts.
     void Select(int row);
     // The pickers of range 1 (which 1) or range 2 (which 2) changed: a from-date after the
     // until-date moves the until-date along, and the other way round. Dates stay in bounds.
@@ -49,11 +50,10 @@ public:
 private:
     CTimeRange& Range(int which);
     std::int64_t ClampToBounds(std::int64_t seconds) const;
-    bool ScanFolder(const QString& folder, CTimeRange& bounds) const;
+    bool ScanFolder(const QString& folder, CModuleEntry& entry) const;
     void Recount();
 
     FolderOf m_folderOf;
-    QString m_baseFolder;
     QList<CModuleEntry> m_modules;
     int m_current = -1;
     CFileList m_files;

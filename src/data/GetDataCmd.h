@@ -1,0 +1,52 @@
+#pragma once
+
+#include "DevCmd.h"
+
+#include <QStringList>
+
+#include <functional>
+
+// "GD": downloads the module's recorded events, lists them and saves the download as a data
+// file (plus the listing as a text file) in the module's folder under the base folder.
+class CGetDataCmd : public CDevCmdReply {
+public:
+    static constexpr std::uint32_t kTimeout = 1000;
+
+    CGetDataCmd();
+    std::uint32_t GetTimeout() const override { return kTimeout; }
+    // Worker thread: the download time and the identity lines of the reply.
+    void OnReply() override;
+    // User-interface thread: lists the events in view, then saves the data file and listing.
+    void ShowResult(CInfoView& view) override;
+
+    // Path of the data file for this download; cleans folderName for use as a folder.
+    QString MakeFileName(QString& folderName, const QString& fileExtension) const;
+    // Writes the download as a data file; false when it was not written (declined, existing
+    // file, folder or file that cannot be written, each with its message).
+    bool SaveDataFile(QString& folderName, const QString& fileExtension);
+    void SaveListing(QString& folderName);
+
+    // Base folder of the data folders ("DataPath").
+    QString m_strBaseFolder;
+    // Lets the user pick another base folder after a folder could not be created; false when
+    // the user cancels. Without it the save is given up.
+    std::function<bool(QString& baseFolder)> m_selectBaseFolder;
+    // The data file written by the last ShowResult; empty when nothing was saved.
+    QString m_strSavedPath;
+
+    std::int64_t downloadTime = 0;
+    QString moduleId;
+    QString versionLine;
+    QString extension;
+    bool readAlready = false;
+
+private:
+    QByteArray FileText() const;
+
+    QStringList m_listing;
+};
+
+// Local date and time as line 1 of a data file starts: the locale's short date, a blank and the
+// time with seconds (with AM/PM where the locale uses a 12-hour clock), as the files written on
+// Windows show it.
+QString DownloadTimeText(std::int64_t secondsSinceEpoch);
