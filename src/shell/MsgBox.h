@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QDialog>
+
+class CKelvoraButton;
+class CStaticText;
+
+// The program's message box: the text in teal on white, one or two brand buttons at the
+// bottom right. The button set is style & 0xF: 1 OK/Cancel, 4 Yes/No, 5 Retry/Cancel, any
+// other OK. Esc answers Cancel (2) only where the second button answers Cancel, or where OK is
+// the only button; a Yes/No box cannot be escaped.
+class CMsgBox : public QDialog {
+    Q_OBJECT
+public:
+    CMsgBox(const QString& text, const QString& caption, unsigned style, QWidget* parent = nullptr);
+
+    CKelvoraButton& FirstButton() { return *m_first; }
+    // Null in a box with one button.
+    CKelvoraButton* SecondButton() { return m_second; }
+    CStaticText& TextControl() { return *m_text; }
+
+public slots:
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Layout();
+
+    CKelvoraButton* m_first;
+    CKelvoraButton* m_second = nullptr;
+    CStaticText* m_text;
+    int m_nFirstResult = 1;
+    int m_nSecondResult = 2;
+};
+
+// Makes CMsgBox the message box of ShowMessage, over the active window.
+void InstallMessageBox();

@@ -1,0 +1,78 @@
+#include "PopupMenu.h"
+
+#include "Texts.h"
+#include "TipDialog.h"
+
+#include <QCursor>
+#include <QMenu>
+
+namespace {
+
+struct CMenuItem {
+    int id;
+    const char* text;
+    const char* shortcut;
+};
+
+struct CMenuTemplate {
+    const char* name; // with language suffix
+    int index;        // position of the pop-up in the menu
+    const char* title;
+    QList<CMenuItem> items;
+};
+
+// Menu templates of the shell, one per language.
+const QList<CMenuTemplate>& Templates() {
+    static const QList<CMenuTemplate> menus = {
+        {"IDR_MENU_COMM_EN",
+         0,
+         "Protocol",
+         {{32803, "Protocol window", "F12"},
+          {32802, "Clear protocol", "Ctrl+F12"},
+          {32897, "Save protocol", "Alt+F12"}}},
+        {"IDR_MENU_COMM_DE",
+         0,
+         "Protokoll",
+         {{32803, "Protokollfenster", "F12"},
+          {32802, "Protokoll löschen", "Ctrl+F12"},
+          {32897, "Protokoll speichern", "Alt+F12"}}},
+        {"IDR_MENU_OUTPUT_EN",
+         0,
+         "Output",
+         {{32807, "Clear output window", ""}, {32894, "Save content", ""}}},
+        {"IDR_MENU_OUTPUT_DE",
+         0,
+         "Ausgabe",
+         {{32807, "Ausgabefenster leeren", ""}, {32894, "Inhalt speichern", ""}}},
+    };
+    return menus;
+}
+
+} // namespace
+
+std::unique_ptr<QMenu> LoadPopupMenu(const QString& name, int index) {
+    const QString full = name + LanguageSuffix();
+    for (const CMenuTemplate& menu : Templates()) {
+        if (full != QLatin1String(menu.name) || menu.index != index)
+            continue;
+        auto popup = std::make_unique<QMenu>(QString::fromUtf8(menu.title));
+        for (const CMenuItem& item : menu.items) {
+            QAction* action = popup->addAction(QString::fromUtf8(item.text));
+            action->setShortcut(QKeySequence(QString::fromLatin1(item.shortcut)));
+            SetCommandId(action, item.id);
+        }
+        return popup;
+    }
+    return nullptr;
+}
+
+void ShowPopupMenu(const QString& name, int index, CTipDialog* owner) {
+    std::unique_ptr<QMenu> menu = LoadPopupMenu(name, index);
+    if (!menu || !owner)
+        return;
+    owner->activateWindow();
+    owner->OnInitMenu(*menu);
+    owner->MenuTip().Attach(menu.get());
+    if (QAction* chosen = menu->exec(QCursor::pos()))
+        owner->OnCommand(CommandId(chosen));
+}
