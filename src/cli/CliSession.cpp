@@ -9,6 +9,8 @@
 #include <QTextStream>
 #include <QTimer>
 
+#include <utility>
+
 
 namespace {
 
@@ -33,7 +35,8 @@ QList<CliCharger> AcceptedChargers() {
 
 CCliSession::CCliSession(const CliOptions& options) : m_options(options) {
     const bool yes = options.yes;
-    SetMessageBoxHandler([yes](const QString&, unsigned style, const QString&) {
+    SetMessageBoxHandler([this, yes](const QString& text, unsigned style, const QString&) {
+        m_strLastMessage = text;
         switch (style & 0xF) {
         case MB_YESNO:
             return yes ? int(IDYES) : int(IDNO);
@@ -109,6 +112,8 @@ bool CCliSession::Run(CDevCmdReply& cmd) {
     }
     return m_bOk;
 }
+
+QString CCliSession::TakeLastMessage() { return std::exchange(m_strLastMessage, QString()); }
 
 bool CCliSession::Identify() { return Run(TheChargerInfo()) && Run(TheModuleInfo()); }
 

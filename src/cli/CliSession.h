@@ -23,6 +23,9 @@ public:
     // any module command.
     bool Identify();
 
+    // The text of the last message box answered since the last call, and forgets it.
+    QString TakeLastMessage();
+
     bool OnCmdOk(CDevCmdReply& cmd) override;
     bool OnCmdError(CDevCmdReply& cmd) override;
     void OnCmdEnd(CDevCmdReply& cmd) override;
@@ -35,6 +38,7 @@ private:
     bool m_bConnected = false;
     bool m_bDone = false;
     bool m_bOk = false;
+    QString m_strLastMessage;
 };
 
 // The chargers the link accepts, after a fresh enumeration: (table index, serial, description,

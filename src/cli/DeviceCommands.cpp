@@ -2,10 +2,14 @@
 #include "CliSession.h"
 #include "ConfigCmds.h"
 #include "DiagCmds.h"
+#include "GetDataCmd.h"
 #include "InfoCmd.h"
 #include "InfoView.h"
+#include "NameIndex.h"
 #include "Texts.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QTextStream>
 
 #include <functional>
@@ -73,6 +77,33 @@ void PrintParams() {
     QTextStream out(stdout);
     for (int i = 0; i < int(ParamBlock().size()); ++i)
         out << i << '\t' << ParamBlock()[i] << '\n';
+}
+
+int Download(const CliOptions& options, const QStringList& args) {
+    if (args.size() != 2 || args[0] != QStringLiteral("--base") || args[1].isEmpty())
+        return UsageError(QStringLiteral("download takes --base DIR"));
+    const QString base = QDir::cleanPath(QDir(args[1]).absolutePath());
+    if (!QFileInfo(base).isDir())
+        return Failure(QStringLiteral("%1 is not a folder").arg(QDir::toNativeSeparators(base)));
+    return WithModule(options, [&](CCliSession& session) {
+        CGetDataCmd cmd;
+        cmd.m_strBaseFolder = base;
+        LoadNameIndex(base);
+        if (!session.Run(cmd))
+            return int(EXIT_FAILED);
+        session.TakeLastMessage();
+        CPrintView view;
+        cmd.ShowResult(view);
+        const QString message = session.TakeLastMessage();
+        if (!cmd.m_strSavedPath.isEmpty()) {
+            QTextStream(stdout) << message << '\n';
+            return int(EXIT_OK);
+        }
+        // Declining to save an earlier download again is the user's choice, not a failure.
+        if (cmd.readAlready && message == LoadText(103))
+            return int(EXIT_OK);
+        return Failure(message);
+    });
 }
 
 int GetParams(const CliOptions& options, const QStringList& args) {
@@ -183,6 +214,11 @@ QList<CliCommand> DeviceCommands() {
     return {
         {"info", "", "Identifies charger and module and prints key: value lines, then the battery\n"
                      "and event lines.", Info},
+        {"download", "--base DIR [--yes]",
+         "Downloads the recorded events, prints them and saves them in DIR/<module folder>/ as\n"
+         "a data file and a listing. A download that was saved before is saved again only with\n"
+         "--yes.",
+         Download},
         {"get-params", "", "Prints the module's 32 parameters as INDEX TAB VALUE lines.", GetParams},
         {"set-params", "FIRST;COUNT;VALUE...", "Writes COUNT parameters starting at index FIRST.", SetParams},
         {"feedback", "on|off", "Switches the vibration feedback on or off.", Feedback},

@@ -36,6 +36,9 @@ QString CleanFolderName(QString name) {
         if (QStringView(u"\\/*\"><|?:;, ").contains(c))
             c = u'_';
     }
+    // A leading point would make a hidden folder, or with ".." one outside the base folder.
+    if (name.startsWith(u'.'))
+        name[0] = u'_';
     return name;
 }
 

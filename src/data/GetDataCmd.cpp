@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QTemporaryFile>
 
 namespace {
@@ -68,7 +69,10 @@ QString DownloadTimeText(std::int64_t secondsSinceEpoch) {
     const QDateTime local = QDateTime::fromSecsSinceEpoch(secondsSinceEpoch);
     const QLocale locale;
     // The date must stay one word: the reader splits the line at its first blank.
-    QString date = locale.toString(local.date(), QLocale::ShortFormat).remove(u' ');
+    // Without a language the C runtime's own form is used: month/day/two-digit year.
+    QString date = locale.language() == QLocale::C ? local.date().toString(QStringLiteral("MM/dd/yy"))
+                                                   : locale.toString(local.date(), QLocale::ShortFormat);
+    date.remove(u' ');
     const QString timeFormat = locale.timeFormat(QLocale::ShortFormat);
     const bool twelveHour = timeFormat.contains(u'a', Qt::CaseInsensitive) &&
                             locale.amText().compare(QStringLiteral("AM"), Qt::CaseInsensitive) == 0;
@@ -145,9 +149,8 @@ void CGetDataCmd::ShowResult(CInfoView& view) {
     }
     if (readAlready && Ask(TXT_ALREADY_UPLOADED, MB_YESNO) != IDYES)
         return;
-    QString folder = LookupName(moduleId).value_or(QString());
-    if (folder.isEmpty() && !LookupName(moduleId))
-        folder = AskName(moduleId);
+    const std::optional<QString> name = LookupName(moduleId);
+    QString folder = name ? *name : AskName(moduleId);
     if (folder.isEmpty())
         folder = moduleId;
     if (SaveDataFile(folder, extension))
@@ -202,6 +205,9 @@ bool CGetDataCmd::SaveDataFile(QString& folderName, const QString& fileExtension
             file.close();
             if (file.rename(path)) {
                 file.setAutoRemove(false);
+                // The temporary file was private; the data file is an ordinary one.
+                QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                QFileDevice::ReadGroup | QFileDevice::ReadOther);
                 m_strSavedPath = path;
                 Ask(TXT_EVENTS_SAVED, MB_OK, {QDir::toNativeSeparators(path)});
                 return true;

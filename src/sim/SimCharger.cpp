@@ -57,7 +57,7 @@ std::optional<CSimReply> CSimCharger::AnswerCharger(const QByteArray& text) {
     }
     if (text == "#CGV") {
         return CSimReply{"Version;" + m_chargerVersion + "\nSN;" + m_storedSerial + "\n" +
-                         QByteArray::number(m_chargerHwVariant) + "\nLoader;1;770\nDiag;0;0"};
+                         QByteArray::number(m_chargerHwVariant) + "\nLoader;770;1\nDiag;0;0"};
     }
     if (text.startsWith("#CSN")) {
         m_storedSerial = text.mid(4);

@@ -22,7 +22,8 @@ QByteArray Num(qint64 value) { return QByteArray::number(value); }
 
 } // namespace
 
-CSimModule::CSimModule(const QDateTime& now) : m_clockStart(now.addDays(-kClockStartDays)) {
+CSimModule::CSimModule(const QDateTime& now)
+    : m_clockStart(QDateTime::fromSecsSinceEpoch(now.addDays(-kClockStartDays).toSecsSinceEpoch())) {
     params = {50, 20, 50, 20, 3400, 10, 1, 300, 300};
     memory.insert(0x200, 8192);
     memory.insert(0x202, 5);
@@ -210,7 +211,7 @@ std::optional<CSimReply> CSimModule::Answer(const QByteArray& text) {
 
 QByteArray CSimModule::InfoReply() const {
     return version + "\n" + moduleId + "\n0\n" + info + "\n" + Num(batteryMv) + "\n" + Num(hwVariant) + "\n" +
-           Num(events.size()) + ";" + Num(eventsRead ? 1 : 0) + "\nLoader;1;770\nDiag;0;0";
+           Num(events.size()) + ";" + Num(eventsRead ? 1 : 0) + "\nLoader;770;1\nDiag;0;0";
 }
 
 QByteArray CSimModule::ParamsReply() const {
