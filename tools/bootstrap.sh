@@ -32,11 +32,17 @@ case "$mode" in
     cmake -S "$root" -B "$root/build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELTRUM_BUILD_TESTS=OFF
     cmake --build "$root/build/release" -j "$jobs"
     cli="$root/build/release/src/cli/veltrum-cli"
-    export KELVORA_SIMULATOR=1
+    demo="$root/build/demo"
+    mkdir -p "$demo/data"
+    export KELVORA_SIMULATOR=1 KELVORA_SIM_STATE="$demo/module.ini"
     echo "== Chargers"
     "$cli" list
-    echo "== Device identification (GP) through the simulated charger SIM0001"
-    "$cli" send GP
+    echo "== Charger and module"
+    "$cli" info
+    echo "== Download (last lines of the listing)"
+    "$cli" download --base "$demo/data" --yes | tail -n 6
+    echo "== Nightly statistics of module K-104233"
+    "$cli" report --base "$demo/data" --module K-104233 --csv -
     ;;
   test)
     cmake -S "$root" -B "$root/build/test" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELTRUM_SANITIZE=ON

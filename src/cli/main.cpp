@@ -34,7 +34,8 @@ void PrintHelp() {
             out << "      " << line << '\n';
     }
     out << "\nExit status: 0 success, 1 device or data failure (message on stderr), 2 usage error.\n"
-           "Environment: KELVORA_SIMULATOR=1 adds the simulated charger SIM0001;\n"
+           "Environment: KELVORA_SIMULATOR=1 adds the simulated charger SIM0001 with a module;\n"
+           "KELVORA_SIM_STATE=FILE keeps the simulated module's state in FILE between runs;\n"
            "KELVORA_SERIAL_PORTS=PATH[@SERIAL]:... adds chargers on serial ports.\n";
 }
 
