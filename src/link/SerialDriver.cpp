@@ -73,8 +73,8 @@ private:
 
 } // namespace
 
-CSerialDriver::CSerialDriver(const QString& spec) {
-    for (const QString& entry : spec.split(u':', Qt::SkipEmptyParts)) {
+CSerialDriver::CSerialDriver(const QString& portList) {
+    for (const QString& entry : portList.split(u':', Qt::SkipEmptyParts)) {
         const qsizetype at = entry.lastIndexOf(u'@');
         Port port;
         port.path = at >= 0 ? entry.left(at) : entry;

@@ -15,7 +15,7 @@ public:
         QByteArray serial;
     };
 
-    explicit CSerialDriver(const QString& spec);
+    explicit CSerialDriver(const QString& portList);
     // The ports listed in the environment.
     static CSerialDriver FromEnvironment();
 
