@@ -93,6 +93,14 @@ void Install(CUsbLink& link, std::vector<FakeChip>& chips) {
     link.SetDrivers(std::move(drivers));
 }
 
+// Installs the chips, enumerates them and opens the first one.
+bool OpenFirst(CUsbLink& link, std::vector<FakeChip>& chips) {
+    Install(link, chips);
+    link.Enumerate(false);
+    link.Select(0);
+    return link.Open();
+}
+
 void Feed(FakeChip& chip, const QByteArray& bytes, int delayMs = 0) {
     for (const char b : bytes)
         chip.incoming.emplace_back(delayMs, b);
@@ -143,10 +151,7 @@ private slots:
     void openPurgesAndWritesFrames() {
         std::vector<FakeChip> chips(1);
         CUsbLink link;
-        Install(link, chips);
-        link.Enumerate(false);
-        link.Select(0);
-        QVERIFY(link.Open());
+        QVERIFY(OpenFirst(link, chips));
         QCOMPARE(chips[0].purges, 1);
         link.WriteFrame("KA", "\n38108");
         link.WriteFrame("#CGV", QByteArrayView());
@@ -174,10 +179,7 @@ private slots:
         std::vector<FakeChip> chips(1);
         Feed(chips[0], bytes);
         CUsbLink link;
-        Install(link, chips);
-        link.Enumerate(false);
-        link.Select(0);
-        QVERIFY(link.Open());
+        QVERIFY(OpenFirst(link, chips));
         link.SetReadTimeout(60);
         std::atomic<bool> active{true};
         char buffer[64];
@@ -190,10 +192,7 @@ private slots:
         std::vector<FakeChip> chips(1);
         Feed(chips[0], "\x02" + QByteArray(20, 'x') + "\x03");
         CUsbLink link;
-        Install(link, chips);
-        link.Enumerate(false);
-        link.Select(0);
-        QVERIFY(link.Open());
+        QVERIFY(OpenFirst(link, chips));
         std::atomic<bool> active{true};
         char buffer[8];
         QCOMPARE(link.ReceiveReply(buffer, active, sizeof buffer), 7);
@@ -205,10 +204,7 @@ private slots:
         std::vector<FakeChip> chips(1);
         Feed(chips[0], "\x02" "0123456789" "\x03", 40);
         CUsbLink link;
-        Install(link, chips);
-        link.Enumerate(false);
-        link.Select(0);
-        QVERIFY(link.Open());
+        QVERIFY(OpenFirst(link, chips));
         link.SetReadTimeout(100);
         std::atomic<bool> active{true};
         char buffer[64];
@@ -220,10 +216,7 @@ private slots:
         Feed(chips[0], "\x02GV");
         chips[0].incoming.emplace_back(-1, 'x');
         CUsbLink link;
-        Install(link, chips);
-        link.Enumerate(false);
-        link.Select(0);
-        QVERIFY(link.Open());
+        QVERIFY(OpenFirst(link, chips));
         std::atomic<bool> active{true};
         char buffer[64];
         QCOMPARE(link.ReceiveReply(buffer, active, sizeof buffer), 2);
@@ -232,10 +225,7 @@ private slots:
     void abortEndsLongWait() {
         std::vector<FakeChip> chips(1);
         CUsbLink link;
-        Install(link, chips);
-        link.Enumerate(false);
-        link.Select(0);
-        QVERIFY(link.Open());
+        QVERIFY(OpenFirst(link, chips));
         link.SetReadTimeout(12000);
         std::atomic<bool> active{true};
         std::thread aborter([&] {
