@@ -193,7 +193,7 @@ std::optional<CSimReply> CSimModule::Answer(const QByteArray& text) {
     if (text == "ACHistory") {
         QByteArray history = "History";
         for (int i = 0; i < 12; ++i)
-            history += "\n" + Num(i * 7200) + ";" + Num(batteryMv + 60 - i * 11);
+            history += "\n" + Num(qint64(i) * 7200) + ";" + Num(batteryMv + 60 - i * 11);
         return CSimReply{history};
     }
     if (text.startsWith("TH")) {
