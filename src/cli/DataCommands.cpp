@@ -2,12 +2,17 @@
 #include "CDataFile.h"
 #include "CModuleList.h"
 #include "CliCommands.h"
+#include "ExportImage.h"
+#include "GraphResources.h"
 #include "Prepare.h"
+#include "PrintWin.h"
+#include "Series.h"
 #include "Texts.h"
 
 #include <QDate>
 #include <QDateTime>
 #include <QFile>
+#include <QPrinter>
 #include <QTextStream>
 
 #include <optional>
@@ -22,6 +27,13 @@ struct ReportOptions {
     QString base, module;
     QStringList files;
     QString csv, events;
+    // Diagrams: PNG folder, PDF file, line diagrams, class counts on the events bars, the
+    // diagram area (width 0: as wide as each diagram).
+    QString png, pdf;
+    bool lines = false;
+    bool extra = false;
+    int width = 0;
+    int height = 800;
 };
 
 std::int64_t ThreePmOnDate(QDate date) {
@@ -32,8 +44,11 @@ std::int64_t ThreePmOnDate(QDate date) {
 QString ParseReportArgs(const QStringList& args, ReportOptions& options) {
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
-        if (arg == QStringLiteral("--no-test-bursts")) {
-            options.testBursts = false;
+        if (arg == QStringLiteral("--no-test-bursts") || arg == QStringLiteral("--lines") ||
+            arg == QStringLiteral("--extra")) {
+            options.testBursts = options.testBursts && arg != QStringLiteral("--no-test-bursts");
+            options.lines = options.lines || arg == QStringLiteral("--lines");
+            options.extra = options.extra || arg == QStringLiteral("--extra");
             continue;
         }
         if (!arg.startsWith(QStringLiteral("--"))) {
@@ -61,6 +76,20 @@ QString ParseReportArgs(const QStringList& args, ReportOptions& options) {
             options.csv = value;
         } else if (arg == QStringLiteral("--events")) {
             options.events = value;
+        } else if (arg == QStringLiteral("--png")) {
+            options.png = value;
+        } else if (arg == QStringLiteral("--pdf")) {
+            options.pdf = value;
+        } else if (arg == QStringLiteral("--width") || arg == QStringLiteral("--height")) {
+            bool ok = false;
+            const int size = value.toInt(&ok);
+            if (!ok || size < 100 || size > 20000)
+                return QStringLiteral("%1: '%2' is not a size of 100 to 20000 px").arg(arg, value);
+            (arg == QStringLiteral("--width") ? options.width : options.height) = size;
+        } else if (arg == QStringLiteral("--lang")) {
+            if (value != QStringLiteral("de") && value != QStringLiteral("en"))
+                return QStringLiteral("--lang: '%1' is neither de nor en").arg(value);
+            SetLanguage(LanguageForCode(value));
         } else {
             return QStringLiteral("unknown option %1").arg(arg);
         }
@@ -172,6 +201,51 @@ bool WriteOutput(const QString& target, const CDataArray& events,
     return file.error() == QFile::NoError;
 }
 
+// What a diagram area of the given width shows at scroll position 0; the image itself when
+// the area takes the diagram's own width.
+QImage ShownImage(CGraph& graph, const ReportOptions& options) {
+    if (options.width == 0)
+        return graph.image;
+    QImage view(graph.rect.size(), QImage::Format_RGB32);
+    QPainter painter(&view);
+    graph.Present(painter, 0);
+    return view;
+}
+
+// Draws the five diagrams of the nights and writes them as PNG files into options.png and as
+// one PDF document (A4 landscape, 300 dpi) to options.pdf.
+int WriteDiagrams(const ReportOptions& options, const CStatsArray& nights) {
+    GraphResources::Create();
+    GraphData data(nights);
+    data.name = NightsName(nights);
+    data.extraInfo = options.extra;
+    Graphs graphs = CreateGraphs(data);
+    for (auto& graph : graphs) {
+        graph->kind = options.lines ? 0 : 1;
+        graph->rect = QRect(0, 0, options.width == 0 ? 1 : options.width, options.height);
+        graph->Layout();
+    }
+    for (int tab = 0; tab < kGraphCount && !options.png.isEmpty(); ++tab) {
+        const QString path = ImageFileName(options.png, data.name, graphs[tab]->kind, tab);
+        if (!SaveImage(ShownImage(*graphs[tab], options), path))
+            return EXIT_FAILED;
+    }
+    if (options.pdf.isEmpty())
+        return EXIT_OK;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(options.pdf);
+    printer.setResolution(300);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Landscape);
+    CPrintWin job(printer);
+    if (!job.StartJob())
+        return Failure(QStringLiteral("Cannot write %1").arg(options.pdf));
+    for (auto& graph : graphs)
+        job.PrintImage(ShownImage(*graph, options));
+    return EXIT_OK;
+}
+
 int Report(const CliOptions&, const QStringList& args) {
     ReportOptions options;
     if (const QString error = ParseReportArgs(args, options); !error.isEmpty())
@@ -189,14 +263,24 @@ int Report(const CliOptions&, const QStringList& args) {
         return Failure(LoadText(210));
     events.Nights().ComputeAll();
 
-    if (options.csv.isEmpty() && options.events.isEmpty())
+    if (options.csv.isEmpty() && options.events.isEmpty() && options.png.isEmpty() &&
+        options.pdf.isEmpty())
         options.csv = QStringLiteral("-");
     for (const auto& [target, write] :
          {std::pair{options.csv, &WriteNights}, std::pair{options.events, &WriteEvents}}) {
         if (!target.isEmpty() && !WriteOutput(target, events, write))
             return Failure(QStringLiteral("Cannot write %1").arg(target));
     }
-    return EXIT_OK;
+    if (options.png.isEmpty() && options.pdf.isEmpty())
+        return EXIT_OK;
+    // Messages of the diagram code (a PNG that cannot be written) go to stderr.
+    SetMessageBoxHandler([](const QString& text, unsigned, const QString&) {
+        QTextStream(stderr) << text << '\n';
+        return int(IDOK);
+    });
+    const int status = WriteDiagrams(options, events.Nights());
+    SetMessageBoxHandler(nullptr);
+    return status;
 }
 
 } // namespace
@@ -205,12 +289,19 @@ QList<CliCommand> DataCommands() {
     return {
         {"report",
          "[--no-test-bursts] [--from D --until D] [--from2 D --until2 D]\n"
-         "       (--base DIR --module NAME | FILE...) [--csv OUT] [--events OUT]",
+         "       (--base DIR --module NAME | FILE...) [--csv OUT] [--events OUT]\n"
+         "       [--png DIR] [--pdf FILE] [--lines] [--extra] [--width W] [--height H]\n"
+         "       [--lang de|en]",
          "Loads data files as \"Create graphs\" does and writes the nightly statistics (--csv)\n"
          "and the prepared events (--events) as CSV to OUT, a file or '-' for stdout (the\n"
          "statistics to stdout when neither is given). FILE...: every event of the files.\n"
          "--base/--module: the module's files; range 1 defaults to all its data, range 2 to\n"
-         "none; D (YYYY-MM-DD) sets a range limit to 3:00 pm on that day.",
+         "none; D (YYYY-MM-DD) sets a range limit to 3:00 pm on that day.\n"
+         "--png DIR saves the five diagrams as NAME_Bar_Graph_0.png ... _4.png (NAME: the first\n"
+         "and last night's dates), --pdf FILE prints them on A4 landscape pages; no CSV then\n"
+         "unless asked for. --lines: line diagrams; --extra: class counts on the events bars;\n"
+         "--width/--height: the diagram area in px (default: each diagram's own width, 800 high;\n"
+         "a narrower area shows what a window of that size shows); --lang: language of the texts.",
          Report},
     };
 }

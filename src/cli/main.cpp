@@ -7,7 +7,10 @@
 #include "veltrum_version.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
+
+#include <memory>
 
 namespace {
 
@@ -39,6 +42,29 @@ void PrintHelp() {
            "KELVORA_SERIAL_PORTS=PATH[@SERIAL]:... adds chargers on serial ports.\n";
 }
 
+// Diagrams need fonts and so a QGuiApplication: "report" with --png or --pdf. Every other
+// command runs without one.
+bool DrawsDiagrams(int argc, char* argv[]) {
+    bool report = false;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArrayView arg(argv[i]);
+        report = report || arg == "report";
+        if (report && (arg == "--png" || arg == "--pdf"))
+            return true;
+    }
+    return false;
+}
+
+std::unique_ptr<QCoreApplication> CreateApplication(int& argc, char* argv[]) {
+    if (!DrawsDiagrams(argc, argv))
+        return std::make_unique<QCoreApplication>(argc, argv);
+    // Without a display the diagrams are drawn off-screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
 } // namespace
 
 int UsageError(const QString& text) {
@@ -52,13 +78,13 @@ int Failure(const QString& text) {
 }
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = CreateApplication(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Veltrum"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VELTRUM_VERSION_TEXT));
     SetLanguage(SystemLanguage());
 
     CliOptions options;
-    QStringList args = app.arguments().mid(1);
+    QStringList args = QCoreApplication::arguments().mid(1);
     while (!args.isEmpty() && args.first().startsWith(QStringLiteral("--"))) {
         const QString option = args.takeFirst();
         if (option == QStringLiteral("--help")) {

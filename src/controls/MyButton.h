@@ -1,12 +1,11 @@
 #pragma once
 
+#include "Brand.h"
+
 #include <QColor>
 #include <QFont>
 #include <QPainterPath>
 #include <QPushButton>
-
-// The teal of the brand, shared by the buttons, texts and diagrams.
-inline const QColor kBrandColour(22, 154, 175);
 
 // The outline of every custom button: a rectangle with corners of 8 px arcs.
 QPainterPath RoundedPath(const QRectF& rect);

@@ -1,6 +1,6 @@
 #include "Logos.h"
 
-#include "MyButton.h"
+#include "Brand.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,0 +1,343 @@
+#include "CGraph.h"
+
+#include "GraphResources.h"
+#include "Texts.h"
+
+#include <QDateTime>
+#include <QLocale>
+#include <QPainter>
+
+namespace {
+
+const QColor kWeekendColour(0, 0, 255);
+
+// Draws text into a box of size box turned 90 degrees counter-clockwise, so that it reads
+// upwards, with the turned box's top-left corner at pos.
+void DrawTurned(QPainter& painter, QPoint pos, QSize box, const QString& text, int flags,
+                const QColor& colour, const QColor& background) {
+    painter.save();
+    painter.translate(pos.x(), pos.y() + box.width());
+    painter.rotate(-90);
+    const QRect area(QPoint(0, 0), box);
+    painter.fillRect(area, background);
+    painter.setPen(colour);
+    painter.drawText(area, flags, text);
+    painter.restore();
+}
+
+// Tab stops every eight average character widths, as text controls place them.
+int TabStop(const QFontMetrics& metrics) {
+    return 8 * metrics.averageCharWidth();
+}
+
+// Width of a line with its tabs expanded.
+int TabbedWidth(const QFontMetrics& metrics, const QString& line) {
+    int x = 0;
+    const QStringList cells = line.split(u'\t');
+    for (qsizetype c = 0; c < cells.size(); ++c) {
+        if (c > 0)
+            x = (x / TabStop(metrics) + 1) * TabStop(metrics);
+        x += metrics.horizontalAdvance(cells[c]);
+    }
+    return x;
+}
+
+void DrawTabbed(QPainter& painter, QPoint origin, const QString& line) {
+    const QFontMetrics metrics = painter.fontMetrics();
+    int x = 0;
+    const QStringList cells = line.split(u'\t');
+    for (qsizetype c = 0; c < cells.size(); ++c) {
+        if (c > 0)
+            x = (x / TabStop(metrics) + 1) * TabStop(metrics);
+        painter.drawText(origin.x() + x, origin.y() + metrics.ascent(), cells[c]);
+        x += metrics.horizontalAdvance(cells[c]);
+    }
+}
+
+QString LocaleTimeStamp(std::int64_t seconds) {
+    const QDateTime time = QDateTime::fromSecsSinceEpoch(seconds);
+    const QLocale locale;
+    return locale.toString(time.date(), QLocale::ShortFormat) + u' ' +
+           locale.toString(time.time(), QLocale::ShortFormat);
+}
+
+} // namespace
+
+std::uint32_t RoundStep(double atLeast) {
+    static constexpr std::uint32_t kMultipliers[] = {1, 2, 5};
+    std::uint32_t decade = 1;
+    for (int k = 0;; ++k) {
+        if (k == 3) {
+            decade *= 10;
+            k = 0;
+        }
+        const std::uint32_t step = decade * kMultipliers[k];
+        if (decade >= 10'000'000 || step >= atLeast)
+            return step;
+    }
+}
+
+QString LocaleNumber(double value, int decimals) {
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale.toString(value, 'f', decimals);
+}
+
+CGraph::CGraph(GraphData& data, int titleId, int leftLabelId)
+    : data(data), leftMargin(GraphResources::Get().HC), rightMargin(2 * GraphResources::Get().HC),
+      barWidth(GraphResources::Get().LH * 3 / 2), gap(GraphResources::Get().LH * 3 / 4),
+      title(LoadText(titleId)), leftLabel(LoadText(leftLabelId)) {}
+
+int CGraph::Pitch() const {
+    return kind == 1 ? barWidth + gap : barWidth;
+}
+
+int CGraph::PlotHeight() const {
+    const GraphResources& r = GraphResources::Get();
+    return Height() - r.TOP - r.DB;
+}
+
+int CGraph::Baseline() const {
+    return Height() - GraphResources::Get().DB;
+}
+
+void CGraph::Measure() {
+    FindMaximum();
+    ScaleAxis();
+    ScaleRightAxis();
+}
+
+void CGraph::Layout() {
+    MeasureLegend();
+    width = leftMargin + rightMargin + legendWidth + Count() * Pitch();
+    if (rect.right() + 1 == 1)
+        rect.setRight(width - 1);
+    Render();
+}
+
+void CGraph::MeasureLegend() {
+    legendWidth = legendHeight = 0;
+    if (legend.isEmpty())
+        return;
+    const GraphResources& r = GraphResources::Get();
+    const QFontMetrics metrics(r.font);
+    for (const QString& line : legend.split(u'\n')) {
+        legendWidth = std::max(legendWidth, TabbedWidth(metrics, line));
+        legendHeight += metrics.height();
+    }
+    legendWidth += 3 * r.HC;
+    legendHeight += 3 * r.HC;
+}
+
+void CGraph::Render() {
+    const GraphResources& r = GraphResources::Get();
+    const int H = Height();
+    const int n = Count();
+    const int S = Pitch();
+    const int L = leftMargin;
+    const int PH = PlotHeight();
+
+    image = QImage(width, H, QImage::Format_RGB32);
+    QPainter painter(&image);
+    painter.setFont(r.font);
+    painter.fillRect(image.rect(), Qt::black);
+    painter.fillRect(image.rect().adjusted(2, 2, -2, -2), Qt::white);
+    const int captionFlags = Qt::AlignCenter | Qt::TextSingleLine;
+    if (n == 0) {
+        DrawTurned(painter, QPoint(0, 2 * r.LH), QSize(PH, 2 * r.LH), LoadText(210), captionFlags,
+                   Qt::black, Qt::white);
+        return;
+    }
+
+    painter.setPen(QPen(Qt::black, 2));
+    const QPoint axes[] = {{L - 3, r.TOP},
+                           {L - 3, H - r.DB + 1},
+                           {PlotEnd() + 1, H - r.DB + 1},
+                           {PlotEnd() + 1, r.TOP}};
+    painter.drawPolyline(axes, 4);
+
+    const QSize labelBox(r.DB - 2 * r.LH, r.LH);
+    for (int i = 0; i < n; ++i) {
+        const CStats& night = data.nights.At(i);
+        DrawTurned(painter, QPoint(L - 2 + (S - r.LH) / 2 + i * S, H - r.DB + r.HC + 2), labelBox,
+                   DateLabel(night.endSeconds), Qt::AlignRight | Qt::AlignVCenter,
+                   IsWeekend(night.endSeconds) ? kWeekendColour : Qt::black, Qt::white);
+    }
+    DrawFitted(painter, QRect(QPoint(L - 2, H - 2 * r.LH), QPoint(L - 2 + n * S, H) - QPoint(1, 1)),
+               data.axisTitle);
+
+    const QFontMetrics metrics(r.font);
+    const QSize captionBox(PH, 2 * r.LH);
+    DrawTurned(painter, QPoint(2, 2 * r.LH), captionBox,
+               metrics.elidedText(leftLabel, Qt::ElideRight, PH), captionFlags, Qt::black,
+               Qt::white);
+    if (hasRightAxis)
+        DrawTurned(painter, QPoint(PlotEnd() + rightMargin - 2 * r.LH - 2, 2 * r.LH), captionBox,
+                   metrics.elidedText(rightLabel, Qt::ElideRight, PH), captionFlags, Qt::black,
+                   Qt::white);
+    DrawLegend(painter);
+
+    painter.setPen(QPen(Qt::black, 1));
+    if (kind == 1) {
+        DrawBars(painter);
+    } else {
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing);
+        DrawLines(painter);
+        painter.restore();
+    }
+
+    if (r.logo.width() + 8 < n * S) {
+        painter.setOpacity(32.0 / 255.0);
+        painter.drawImage(QPoint(L - 2 + (n * S - r.logo.width()) / 2, r.TOP + 4), r.logo);
+        painter.setOpacity(1.0);
+    }
+
+    painter.setPen(Qt::black);
+    painter.setFont(r.titleFont);
+    const int nameTop = r.TH * 3 / 2 + 2;
+    DrawFitted(painter, QRect(QPoint(L - 2, 2), QPoint(PlotEnd(), nameTop) - QPoint(1, 1)), title);
+    painter.setFont(r.font);
+    DrawFitted(
+        painter,
+        QRect(QPoint(L - 2, nameTop), QPoint(PlotEnd(), nameTop + r.LH * 3 / 2) - QPoint(1, 1)),
+        data.name);
+}
+
+// Centred in box when it fits; otherwise left-aligned in the box widened to the image's right
+// edge and cut with an ellipsis.
+void CGraph::DrawFitted(QPainter& painter, QRect box, const QString& text) const {
+    const QFontMetrics metrics = painter.fontMetrics();
+    painter.setPen(Qt::black);
+    if (metrics.horizontalAdvance(text) < box.width()) {
+        painter.drawText(box, Qt::AlignCenter | Qt::TextSingleLine, text);
+        return;
+    }
+    box.setRight(width - 1);
+    painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                     metrics.elidedText(text, Qt::ElideRight, box.width()));
+}
+
+void CGraph::DrawLegend(QPainter& painter) const {
+    if (legend.isEmpty())
+        return;
+    const GraphResources& r = GraphResources::Get();
+    const int PH = PlotHeight();
+    const int free = PH - std::min(PH, legendHeight);
+    const int offset = legendAlign == 2 ? free : legendAlign == 1 ? free / 2 : 0;
+    QPoint origin(PlotEnd() + r.HC + rightMargin, r.TOP + r.HC + offset);
+    painter.setPen(Qt::black);
+    for (const QString& line : legend.split(u'\n')) {
+        DrawTabbed(painter, origin, line);
+        origin.ry() += painter.fontMetrics().height();
+    }
+}
+
+void CGraph::DrawTick(QPainter& painter, int y, const QString& text) const {
+    const GraphResources& r = GraphResources::Get();
+    painter.setPen(kValueColour);
+    painter.drawText(QRect(0, y - r.LH / 2, leftMargin - r.HC - 4, r.LH),
+                     Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, text);
+    // Crisp grid lines in line diagrams too, which draw on an anti-aliased painter.
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.drawLine(leftMargin - 2, y, PlotEnd(), y);
+    painter.restore();
+}
+
+void CGraph::DrawBar(QPainter& painter, const QRect& bar, const QString& text) const {
+    const GraphResources& r = GraphResources::Get();
+    painter.fillRect(bar, fillColour);
+    const QFontMetrics metrics(r.font);
+    const int tw = metrics.horizontalAdvance(text);
+    const int th = metrics.height();
+    if (bar.width() - th <= 1 || text.isEmpty())
+        return;
+    const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
+    if (bar.height() - tw <= 2 * r.HC)
+        DrawTurned(painter, QPoint(bar.left() + 1, bar.top() - tw - r.HC), QSize(tw, th), text,
+                   flags, Qt::black, Qt::white);
+    else
+        DrawTurned(painter, QPoint(bar.left() + 1, bar.top() + r.HC), QSize(tw, th), text, flags,
+                   labelColour, fillColour);
+}
+
+void CGraph::DrawPoint(QPainter& painter, QPoint point, std::optional<QPoint>& previous) const {
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(fillColour, 1.0));
+    painter.drawRect(QRectF(point.x() - 2.5, point.y() - 2.5, 6, 6));
+    if (previous) {
+        painter.setPen(QPen(fillColour, 2.0));
+        painter.drawLine(*previous, point);
+    }
+    previous = point;
+}
+
+void CGraph::Present(QPainter& target, int scrollPosition) {
+    const int visible = rect.width();
+    const int H = Height();
+    if (visible < width) {
+        scrollOffset = scrollPosition;
+        const int L = leftMargin;
+        const int plot = Count() * Pitch();
+        const int strip = std::max(0, plot + visible - width);
+        target.drawImage(rect.topLeft(), image, QRect(0, 0, L, H));
+        target.drawImage(rect.topLeft() + QPoint(L, 0), image,
+                         QRect(scrollOffset + L, 0, strip, H));
+        target.drawImage(rect.topLeft() + QPoint(L + strip, 0), image,
+                         QRect(L + plot, 0, width - L - plot, H));
+        return;
+    }
+    target.fillRect(QRect(rect.left() + width, rect.top(), visible - width, H), Qt::white);
+    scrollOffset = 0;
+    target.drawImage(rect.topLeft(), image);
+}
+
+int CGraph::HitTest(QPoint point) const {
+    if (!rect.contains(point) || point.y() - rect.top() - GraphResources::Get().TOP < PlotHeight())
+        return -1;
+    int x = point.x() + 2 + scrollOffset - leftMargin - rect.left();
+    if (x < 0)
+        return -1;
+    if (kind == 1)
+        x -= gap / 2;
+    const int S = Pitch();
+    if (x >= 0 && x % S < barWidth && x / S < Count())
+        return x / S;
+    return -1;
+}
+
+QString CGraph::TooltipText(int index) const {
+    if (index < 0)
+        return {};
+    const CStats& night = data.nights.At(index);
+    return LocaleTimeStamp(night.startSeconds) + u'\n' + LocaleTimeStamp(night.endSeconds) +
+           QStringLiteral("\n\n") + ValueText(index);
+}
+
+void CGraph::ExportLayout(GraphLayout& layout) const {
+    layout.kind = kind;
+    layout.legendAlign = legendAlign;
+    layout.gap = gap;
+    layout.barWidth = barWidth;
+    layout.title = title;
+    layout.leftLabel = leftLabel;
+    layout.rightLabel = rightLabel;
+    layout.legend = QString(legend).replace(u'\n', QStringLiteral("\r\n"));
+    layout.name = data.name;
+    layout.axisTitle = data.axisTitle;
+}
+
+void CGraph::ImportLayout(const GraphLayout& layout) {
+    kind = layout.kind;
+    legendAlign = layout.legendAlign;
+    gap = layout.gap;
+    barWidth = layout.barWidth;
+    title = layout.title;
+    leftLabel = layout.leftLabel;
+    rightLabel = layout.rightLabel;
+    legend = QString(layout.legend).remove(u'\r');
+    data.name = layout.name;
+    data.axisTitle = layout.axisTitle;
+}

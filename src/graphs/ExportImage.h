@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+class CGraph;
+class QImage;
+
+// "folder/name_Bar_Graph_tab.png" (or _Line_); characters that file names cannot hold are
+// replaced by "_" in the name part.
+QString ImageFileName(const QString& folder, const QString& name, int kind, int tab);
+// Writes image as PNG to path, replacing an existing file. A file that cannot be written is
+// reported in a message naming it; false then.
+bool SaveImage(const QImage& image, const QString& path);
+// Writes the diagram of tab 0..4 as PNG into folder, replacing an existing file. A file that
+// cannot be written is reported in a message naming it; false then. A tab outside 0..4 throws
+// std::invalid_argument.
+bool SaveImage(const CGraph& graph, int tab, const QString& folder);

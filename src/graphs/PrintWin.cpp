@@ -1,0 +1,74 @@
+#include "PrintWin.h"
+
+#include <QImage>
+#include <QPrintDialog>
+#include <QPrinter>
+
+#include <cmath>
+
+QPrinter& AppPrinter() {
+    static QPrinter printer;
+    static const bool landscape = printer.setPageOrientation(QPageLayout::Landscape);
+    Q_UNUSED(landscape);
+    return printer;
+}
+
+std::vector<PageStrip> PageStrips(QSize image, QSize page) {
+    const int W = image.width();
+    const int H = image.height();
+    std::vector<PageStrip> strips;
+    if (W <= 0 || H <= 0 || page.isEmpty())
+        return strips;
+    const double pages = double(page.height()) * W / (double(H) * page.width());
+    const int slice = static_cast<int>(W / pages);
+    int x0 = 0;
+    for (int k = 0; k < static_cast<int>(pages); ++k, x0 += slice)
+        strips.push_back({x0, slice, page.width()});
+    // Truncating the slice can leave a column or two; they get no page of their own.
+    const int rest = static_cast<int>((pages - std::floor(pages)) * page.width());
+    if (x0 < W && rest > 0)
+        strips.push_back({x0, W - x0, rest});
+    return strips;
+}
+
+CPrintWin::CPrintWin(QPrinter& printer) : m_printer(printer) {}
+
+CPrintWin::~CPrintWin() {
+    if (m_painter.isActive())
+        m_painter.end();
+}
+
+bool CPrintWin::StartJob(QWidget* parent) {
+    m_printer.setDocName(QStringLiteral("Kelvora"));
+    if (m_painter.begin(&m_printer))
+        return true;
+    // Another printer cannot help a PDF file that cannot be written.
+    if (m_printer.outputFormat() != QPrinter::NativeFormat)
+        return false;
+    return SelectPrinter(m_printer, parent) && m_painter.begin(&m_printer);
+}
+
+bool CPrintWin::PrintImage(const QImage& image) {
+    if (!m_painter.isActive())
+        return false;
+    const int pageHeight = m_printer.height();
+    for (const PageStrip& strip : PageStrips(image.size(), QSize(m_printer.width(), pageHeight))) {
+        if (m_pageUsed)
+            m_printer.newPage();
+        m_pageUsed = true;
+        m_painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        m_painter.drawImage(QRect(0, 0, strip.targetWidth, pageHeight), image,
+                            QRect(strip.sourceX, 0, strip.sourceWidth, image.height()));
+    }
+    return true;
+}
+
+bool CPrintWin::SelectPrinter(QPrinter& printer, QWidget* parent) {
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QPrintDialog dialog(&printer, parent);
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    return dialog.exec() == QDialog::Accepted;
+}

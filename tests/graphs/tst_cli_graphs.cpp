@@ -1,0 +1,120 @@
+#include <QDir>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+// veltrum-cli report --png/--pdf, run as a program on the data fixtures.
+class TestCliGraphs : public QObject {
+    Q_OBJECT
+
+private slots:
+    void pngFiles_data();
+    void pngFiles();
+    void pdfPages();
+    void failures_data();
+    void failures();
+};
+
+namespace {
+
+struct Run {
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run Report(const QStringList& args) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
+    environment.insert(QStringLiteral("LANG"), QStringLiteral("en_US.UTF-8"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(VELTRUM_CLI),
+                  QStringList{QStringLiteral("report"), QStringLiteral("--base"),
+                              QStringLiteral(VELTRUM_DATA "/base"), QStringLiteral("--module"),
+                              QStringLiteral("M1234")} +
+                      args);
+    process.waitForFinished(120000);
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+} // namespace
+
+void TestCliGraphs::pngFiles_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QSize>("size"); // a width of 0: the diagram's own width
+    QTest::newRow("bars") << QStringList{} << "Bar" << QSize(0, 800);
+    QTest::newRow("lines, German, extra")
+        << QStringList{"--lines", "--lang", "de", "--extra"} << "Line" << QSize(0, 800);
+    QTest::newRow("area 300 x 500")
+        << QStringList{"--width", "300", "--height", "500"} << "Bar" << QSize(300, 500);
+}
+
+void TestCliGraphs::pngFiles() {
+    QFETCH(QStringList, args);
+    QFETCH(QString, kind);
+    QFETCH(QSize, size);
+    QTemporaryDir dir;
+    const Run run = Report(QStringList{"--png", dir.path()} + args);
+    QCOMPARE(run.status, 0);
+    QVERIFY(run.out.isEmpty()); // no CSV unless asked for
+    // In an English locale the dates carry slashes; the file names have "_" instead.
+    const QStringList files = QDir(dir.path()).entryList(QDir::Files, QDir::Name);
+    QCOMPARE(files.size(), 5);
+    const QString prefix = files[0].left(files[0].indexOf(QStringLiteral("_-_")));
+    QVERIFY2(prefix.count(u'_') == 2, qPrintable(files[0])); // 12_1_26
+    for (int tab = 0; tab < 5; ++tab) {
+        QVERIFY2(files[tab].endsWith(QStringLiteral("_%1_Graph_%2.png").arg(kind).arg(tab)),
+                 qPrintable(files[tab]));
+        QVERIFY(files[tab].startsWith(prefix));
+        const QImage image(dir.filePath(files[tab]));
+        QCOMPARE(image.height(), size.height());
+        if (size.width() > 0)
+            QCOMPARE(image.width(), size.width());
+    }
+}
+
+void TestCliGraphs::pdfPages() {
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("graphs.pdf"));
+    const Run run = Report({"--pdf", pdf, "--csv", dir.filePath("nights.csv")});
+    QCOMPARE(run.status, 0);
+    QFile file(pdf);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QVERIFY(bytes.startsWith("%PDF"));
+    // Five nights: every diagram is narrower than a page and takes one.
+    QCOMPARE(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r"), 5);
+    QVERIFY(QFile::exists(dir.filePath(QStringLiteral("nights.csv"))));
+}
+
+void TestCliGraphs::failures_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("message");
+    QTest::newRow("missing folder") << QStringList{"--png", "/nonexistent/dir"} << 1
+                                    << QByteArray("The image /nonexistent/dir/");
+    QTest::newRow("unwritable PDF") << QStringList{"--pdf", "/nonexistent/dir/x.pdf"} << 1
+                                    << QByteArray("Cannot write /nonexistent/dir/x.pdf");
+    QTest::newRow("language") << QStringList{"--png", "/tmp", "--lang", "fr"} << 2
+                              << QByteArray("neither de nor en");
+    QTest::newRow("width") << QStringList{"--png", "/tmp", "--width", "wide"} << 2
+                           << QByteArray("not a size");
+}
+
+void TestCliGraphs::failures() {
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QFETCH(QByteArray, message);
+    const Run run = Report(args);
+    QCOMPARE(run.status, status);
+    QVERIFY2(run.err.contains(message), run.err.constData());
+}
+
+QTEST_MAIN(TestCliGraphs)
+#include "tst_cli_graphs.moc"

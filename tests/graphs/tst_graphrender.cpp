@@ -1,0 +1,226 @@
+#include "Nights.h"
+#include "Series.h"
+#include "Texts.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QTest>
+
+// Rendering and presenting, checked by pixel facts that hold for any font.
+class TestGraphRender : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void frameAndBarColours_data();
+    void frameAndBarColours();
+    void weekendLabels();
+    void barLabels_data();
+    void barLabels();
+    void watermark_data();
+    void watermark();
+    void eventLinesKeepTheirColour();
+    void narrowImageInWideArea();
+    void scrolledPlotMoves();
+};
+
+namespace {
+
+const QRgb kWhite = qRgb(255, 255, 255);
+const QRgb kBlack = qRgb(0, 0, 0);
+
+// Pixels of image inside area for which test holds.
+template <typename Test> int CountPixels(const QImage& image, const QRect& area, Test test) {
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            count += test(image.pixel(x, y)) ? 1 : 0;
+    return count;
+}
+
+bool IsBlue(QRgb c) {
+    return qBlue(c) > 200 && qRed(c) < 100 && qGreen(c) < 100;
+}
+
+// Neither white nor a grey: a tinted pixel such as the faint logo.
+bool IsTinted(QRgb c) {
+    return !(qRed(c) == qGreen(c) && qGreen(c) == qBlue(c));
+}
+
+} // namespace
+
+void TestGraphRender::initTestCase() {
+    SetLanguage(Language::English);
+    GraphResources::Create();
+}
+
+void TestGraphRender::frameAndBarColours_data() {
+    QTest::addColumn<int>("dead");
+    QTest::addColumn<int>("low");
+    QTest::addColumn<QColor>("colour");
+    QTest::newRow("good") << 0 << 0 << QColor(22, 154, 175);
+    QTest::newRow("low") << 0 << 3 << QColor(255, 127, 39);
+    QTest::newRow("dead and low") << 1 << 3 << QColor(255, 64, 64);
+}
+
+void TestGraphRender::frameAndBarColours() {
+    QFETCH(int, dead);
+    QFETCH(int, low);
+    QFETCH(QColor, colour);
+    Nights nights;
+    CStats& night = nights.Add(20);
+    night.classCount[0] = dead;
+    night.classCount[1] = low;
+    GraphData data(nights.array);
+    CEvents events(data);
+    events.Measure();
+    events.Layout();
+    const QImage& image = events.image;
+    const int W = image.width(), H = image.height();
+    for (const QPoint p : {QPoint(0, 0), QPoint(1, H / 2), QPoint(W - 1, H - 1), QPoint(W - 2, 3),
+                           QPoint(W / 2, H - 2), QPoint(W / 2, 1)})
+        QCOMPARE(image.pixel(p), kBlack);
+    // Just above the x axis, at the bar's horizontal centre.
+    const QPoint inBar(events.BarLeft(0) + events.barWidth / 2, events.Baseline() - 2);
+    QCOMPARE(QColor(image.pixel(inBar)), colour);
+}
+
+void TestGraphRender::weekendLabels() {
+    Nights nights;
+    for (int k = 0; k < 7; ++k)
+        nights.Add(k);
+    GraphData data(nights.array);
+    CAvgDuration graph(data);
+    graph.Measure();
+    graph.Layout();
+    const GraphResources& r = GraphResources::Get();
+    // Night 5 ends on Saturday 12 December, night 6 on Sunday; the others on weekdays.
+    for (int k = 0; k < 7; ++k) {
+        const QRect band(graph.leftMargin - 2 + k * graph.Pitch(), graph.Baseline() + r.HC,
+                         graph.Pitch(), r.DB - 2 * r.LH);
+        const int blue = CountPixels(graph.image, band, IsBlue);
+        QVERIFY2(k >= 5 ? blue > 5 : blue == 0, qPrintable(QString::number(k)));
+    }
+}
+
+void TestGraphRender::barLabels_data() {
+    QTest::addColumn<int>("extraWidth"); // bar width minus the text height
+    QTest::addColumn<bool>("labelled");
+    QTest::newRow("text height plus 1") << 1 << false;
+    QTest::newRow("text height plus 2") << 2 << true;
+}
+
+void TestGraphRender::barLabels() {
+    QFETCH(int, extraWidth);
+    QFETCH(bool, labelled);
+    Nights nights;
+    nights.Add().maxDurationMs = 1900; // a tall bar: its label fits inside
+    nights.Add().maxDurationMs = 5;    // a flat bar: its label stands above it
+    GraphData data(nights.array);
+    CMaxDuration graph(data);
+    graph.Measure();
+    graph.barWidth = QFontMetrics(GraphResources::Get().font).height() + extraWidth;
+    graph.Layout();
+    const QImage& image = graph.image;
+
+    // Inside the tall bar: white text on the bar colour. Grid lines lie under the bars.
+    const int h = graph.PlotHeight() * 1900 / int(graph.axisTop);
+    const QRect tall(graph.BarLeft(0), graph.Baseline() - h, graph.barWidth, h);
+    QCOMPARE(CountPixels(image, tall, [](QRgb c) { return c == kWhite; }) > 10, labelled);
+
+    // Above the flat bar: dark text, on rows that no grid line crosses left of the bar.
+    const int x = graph.BarLeft(1);
+    int text = 0;
+    for (int y = GraphResources::Get().TOP; y < graph.Baseline() - 2; ++y) {
+        if (qGray(image.pixel(x - 1, y)) < 100)
+            continue;
+        for (int dx = 0; dx < graph.barWidth; ++dx)
+            text += qGray(image.pixel(x + dx, y)) < 100 ? 1 : 0;
+    }
+    QCOMPARE(text > 10, labelled);
+}
+
+void TestGraphRender::watermark_data() {
+    QTest::addColumn<int>("extra"); // plot width minus the logo width
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("logo plus 8") << 8 << false;
+    QTest::newRow("logo plus 9") << 9 << true;
+}
+
+void TestGraphRender::watermark() {
+    QFETCH(int, extra);
+    QFETCH(bool, shown);
+    const GraphResources& r = GraphResources::Get();
+    Nights nights;
+    nights.Add(0);
+    GraphData data(nights.array);
+    CAvgDuration graph(data); // no legend, teal numbers outside the plot only
+    graph.Measure();
+    graph.barWidth = 100;
+    graph.gap = r.logo.width() + extra - 100;
+    graph.Layout();
+    QCOMPARE(graph.Count() * graph.Pitch(), r.logo.width() + extra);
+    const QRect logoArea(graph.leftMargin, r.TOP + 4, r.logo.width(), r.logo.height());
+    QCOMPARE(CountPixels(graph.image, logoArea, IsTinted) > 50, shown);
+}
+
+void TestGraphRender::eventLinesKeepTheirColour() {
+    Nights nights;
+    nights.Add(20).classCount[0] = 5; // red as a bar
+    nights.Add(10);
+    GraphData data(nights.array);
+    CEvents events(data);
+    events.Measure();
+    events.kind = 0;
+    events.Layout();
+    const int y = events.Baseline() - events.PlotHeight() * 20 / int(events.axisTop);
+    // The left edge of the first point's 7 x 7 square.
+    QCOMPARE(QColor(events.image.pixel(events.PointX(0) - 3, y)), QColor(22, 154, 175));
+}
+
+void TestGraphRender::narrowImageInWideArea() {
+    Nights nights;
+    nights.Add(3);
+    GraphData data(nights.array);
+    CTotalDuration graph(data);
+    graph.Measure();
+    graph.rect = QRect(10, 5, 1, 500);
+    graph.Layout();
+    graph.rect.setWidth(graph.width + 100);
+    graph.scrollOffset = 17;
+    QImage window(graph.rect.right() + 1, 505, QImage::Format_RGB32);
+    window.fill(Qt::red);
+    QPainter painter(&window);
+    graph.Present(painter, 30);
+    QCOMPARE(graph.scrollOffset, 0);
+    QCOMPARE(window.copy(10, 5, graph.width, 500), graph.image);
+    const QRect right(10 + graph.width, 5, 100, 500);
+    QCOMPARE(CountPixels(window, right, [](QRgb c) { return c != kWhite; }), 0);
+}
+
+void TestGraphRender::scrolledPlotMoves() {
+    Nights nights;
+    for (int k = 0; k < 40; ++k)
+        nights.Add(k);
+    GraphData data(nights.array);
+    CDuration graph(data);
+    graph.Measure();
+    graph.Layout();
+    const int W = graph.width, H = graph.Height(), L = graph.leftMargin;
+    const int plot = graph.Count() * graph.Pitch();
+    graph.rect = QRect(0, 0, W - 200, H);
+    const int P = plot - 200;
+    QImage window(W - 200, H, QImage::Format_RGB32);
+    QPainter painter(&window);
+    for (int scroll : {0, 120}) {
+        graph.Present(painter, scroll);
+        QCOMPARE(graph.scrollOffset, scroll);
+        QCOMPARE(window.copy(0, 0, L, H), graph.image.copy(0, 0, L, H));
+        QCOMPARE(window.copy(L, 0, P, H), graph.image.copy(L + scroll, 0, P, H));
+        QCOMPARE(window.copy(L + P, 0, W - L - plot, H),
+                 graph.image.copy(L + plot, 0, W - L - plot, H));
+    }
+}
+
+QTEST_MAIN(TestGraphRender)
+#include "tst_graphrender.moc"
