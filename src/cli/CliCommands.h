@@ -24,6 +24,7 @@ struct CliCommand {
 QList<CliCommand> LinkCommands();
 QList<CliCommand> DeviceCommands();
 QList<CliCommand> DataCommands();
+QList<CliCommand> FirmwareCommands();
 
 // Writes "veltrum-cli: text" to stderr and returns the exit status for a usage error.
 int UsageError(const QString& text);

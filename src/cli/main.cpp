@@ -14,7 +14,9 @@
 
 namespace {
 
-QList<CliCommand> AllCommands() { return LinkCommands() + DeviceCommands() + DataCommands(); }
+QList<CliCommand> AllCommands() {
+    return LinkCommands() + DeviceCommands() + DataCommands() + FirmwareCommands();
+}
 
 void PrintHelp() {
     QTextStream out(stdout);

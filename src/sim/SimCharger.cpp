@@ -111,6 +111,10 @@ void CSimCharger::HandleFrame(const QByteArray& payload) {
         --m_faults.dropReplies;
         return;
     }
+    if (reply->raw && m_faults.loaderReplies > 0) {
+        --m_faults.loaderReplies;
+        reply->text = m_faults.loaderReply;
+    }
     if (m_faults.errorReplies > 0) {
         --m_faults.errorReplies;
         reply = CSimReply{"E\t" + m_faults.errorWord};

@@ -21,6 +21,8 @@ struct CSimFaults {
     QByteArray errorWord = "INV_CMD";
     QByteArray garbageBeforeStx; // bytes sent before every reply's STX
     int byteDelayMs = 0;         // gap before each byte of a reply
+    int loaderReplies = 0;       // the next n boot-loader replies are loaderReply instead
+    QByteArray loaderReply = "12";
 };
 
 // The simulated charger ("SIM0001"): it parses the frames written to it and queues framed

@@ -1,0 +1,254 @@
+// veltrum-cli commands for firmware updates, command scripts and the vendor server's lists.
+
+#include "AppInfo.h"
+#include "CliCommands.h"
+#include "CliSession.h"
+#include "CommWorker.h"
+#include "FirmwareNames.h"
+#include "InfoCmd.h"
+#include "IntelHexFile.h"
+#include "KelvoraHttp.h"
+#include "Script.h"
+#include "ScriptOwner.h"
+#include "Texts.h"
+#include "UpdateProcedure.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTextStream>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+
+constexpr int kMsgLowBattery = 296;
+constexpr int kMsgUpdated = 147;
+constexpr int kMsgCharger = 161;
+constexpr int kMsgModule = 162;
+constexpr std::uint16_t kMinBatteryMv = 3600;
+// Longest silence during an update before it is given up (a record takes at most 12 s).
+constexpr int kStallMs = 60000;
+
+// Writes every message box to stderr and answers it as the session does: OK, or Cancel.
+class CPrintMessages {
+public:
+    CPrintMessages() {
+        SetMessageBoxHandler([this](const QString& text, unsigned style, const QString&) {
+            QTextStream(stderr) << text.trimmed() << '\n';
+            m_bShown = true;
+            return (style & 0xF) == MB_OK ? int(IDOK) : int(IDCANCEL);
+        });
+    }
+    ~CPrintMessages() { SetMessageBoxHandler(nullptr); }
+    CPrintMessages(const CPrintMessages&) = delete;
+    CPrintMessages& operator=(const CPrintMessages&) = delete;
+    bool Shown() const { return m_bShown; }
+
+private:
+    bool m_bShown = false;
+};
+
+// Prints the progress and waits for the end of the transfer.
+class CCliUpdate : public CUpdateProcedure {
+public:
+    using CUpdateProcedure::CUpdateProcedure;
+    void OnProgress(const QString& text) override { QTextStream(stdout) << text << '\n'; }
+    void OnFinished(bool ok) override {
+        m_bDone = true;
+        m_bOk = ok;
+    }
+
+    // Starts the transfer and waits for its end; whether every record was accepted.
+    bool Transfer() {
+        if (!Start())
+            return false;
+        QEventLoop loop;
+        QTimer stall;
+        stall.setSingleShot(true);
+        QObject::connect(&stall, &QTimer::timeout, &loop, [this] {
+            TheQueue().Clear();
+            QTextStream(stderr) << LoadText(MSG_NO_RESPONSE) << '\n';
+            OnFinished(false);
+        });
+        while (!m_bDone) {
+            stall.start(kStallMs);
+            loop.processEvents(QEventLoop::WaitForMoreEvents);
+        }
+        return m_bOk;
+    }
+
+private:
+    bool m_bDone = false;
+    bool m_bOk = false;
+};
+
+QString VersionOrDash(std::int64_t version) {
+    return version > 0 ? FirmwareVersionText(static_cast<std::uint32_t>(version))
+                       : QStringLiteral("-");
+}
+
+// The newest image of the identified target on the server; empty after a message.
+QString NewestImage(bool charger) {
+    const std::int32_t variant =
+        charger ? TheChargerInfo().m_nHwVariant : TheModuleInfo().m_nHwVariant;
+    const QString family = charger ? ChargerFirmwareFamily(variant) : ModuleFirmwareFamily(variant);
+    CKelvoraHttp http;
+    QStringList list;
+    if (http.ReadVersionList(QStringLiteral("/Firmware/"), list) == 0)
+        return QString();
+    const std::uint32_t version = CKelvoraHttp::FindFirmwareVersion(list, family);
+    if (version == 0) {
+        QTextStream(stderr) << "the server has no firmware of the family " << family << '\n';
+        return QString();
+    }
+    return FirmwareFileName(family, version);
+}
+
+int Update(const CliOptions& options, const QStringList& args) {
+    const bool charger = args.value(0) == QStringLiteral("--charger");
+    const bool web = args.value(1) == QStringLiteral("--web");
+    if (args.size() != 2 || (!charger && args[0] != QStringLiteral("--device")) ||
+        args[1].isEmpty())
+        return UsageError(QStringLiteral("update takes --device or --charger, then FILE or --web"));
+    if (!charger && !options.yes)
+        return UsageError(
+            QStringLiteral("the device update erases the recorded data; save it first "
+                           "and confirm with --yes"));
+    CCliSession session(options);
+    if (const int status = session.Connect())
+        return status;
+    CPrintMessages messages;
+    std::unique_ptr<CIntelHexFile> image;
+    QString name = args[1];
+    if (web) {
+        if (!session.Run(charger ? static_cast<CDevCmdReply&>(TheChargerInfo()) : TheModuleInfo()))
+            return EXIT_FAILED;
+        if (!charger && TheModuleInfo().m_nBatteryMv < kMinBatteryMv)
+            return Failure(LoadText(kMsgLowBattery));
+        name = NewestImage(charger);
+        if (name.isEmpty())
+            return EXIT_FAILED;
+        image = std::make_unique<CRemoteIntelHexFile>();
+    } else {
+        image = std::make_unique<CLocalIntelHexFile>();
+    }
+    CCliUpdate update(charger, name, *image);
+    const bool ok = update.Transfer();
+    // The charger leaves its communication mode; then the new firmware identifies itself.
+    static CExitCommCmd exitComm;
+    exitComm.Post();
+    if (!ok)
+        return EXIT_FAILED;
+    QTextStream(stdout) << FormatText(kMsgUpdated, {LoadText(charger ? kMsgCharger : kMsgModule)})
+                        << '\n';
+    CInfoCmd& info = charger ? static_cast<CInfoCmd&>(TheChargerInfo()) : TheModuleInfo();
+    if (session.Run(info))
+        QTextStream(stdout) << "firmware: " << VersionOrDash(info.m_nVersion) << '\n';
+    return EXIT_OK;
+}
+
+// Ends the wait when the run is over.
+class CCliScript : public CScriptOwner {
+public:
+    using CScriptOwner::CScriptOwner;
+    void OnRunEnd() override { m_bEnded = true; }
+    void Wait() {
+        while (!m_bEnded)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+
+private:
+    bool m_bEnded = false;
+};
+
+int Script(const CliOptions& options, const QStringList& args) {
+    if (args.size() != 1 || args[0].isEmpty())
+        return UsageError(QStringLiteral("script takes one script file"));
+    CScript& script = TheScript();
+    script.SetLogHandler([](const QString& line) { QTextStream(stdout) << line << '\n'; });
+    if (!script.Load(args[0]))
+        return Failure(QStringLiteral("%1: the script cannot be run").arg(args[0]));
+    CCliSession session(options);
+    if (const int status = session.Connect())
+        return status;
+    CCliScript owner(script);
+    owner.Run();
+    owner.Wait();
+    return EXIT_OK;
+}
+
+int CheckUpdates(const CliOptions& options, const QStringList& args) {
+    if (!args.isEmpty())
+        return UsageError(QStringLiteral("check-updates takes no arguments"));
+    QStringList programs;
+    QStringList firmware;
+    {
+        CPrintMessages messages;
+        CKelvoraHttp http;
+        http.ReadVersionList(QStringLiteral("/software/"), programs);
+        http.ReadVersionList(QStringLiteral("/Firmware/"), firmware);
+    }
+    const std::uint64_t server =
+        CKelvoraHttp::FindProgramVersion(programs, QStringLiteral("Kelvora_Veltrum"));
+    QTextStream out(stdout);
+    out << "program.version: " << VersionNumberText(ProgramVersion()) << '\n'
+        << "program.server: " << (server ? VersionNumberText(server) : QStringLiteral("-")) << '\n';
+    out.flush();
+    CCliSession session(options);
+    if (const int status = session.Connect())
+        return status;
+    if (!session.Identify())
+        return EXIT_FAILED;
+    const CInfoCmdCB& cb = TheChargerInfo();
+    const CInfoCmdVM& vm = TheModuleInfo();
+    out << "charger.firmware: " << VersionOrDash(cb.m_nVersion) << '\n'
+        << "charger.server: "
+        << VersionOrDash(
+               CKelvoraHttp::FindFirmwareVersion(firmware, ChargerFirmwareFamily(cb.m_nHwVariant)))
+        << '\n'
+        << "device.firmware: " << VersionOrDash(vm.m_nVersion) << '\n'
+        << "device.server: "
+        << VersionOrDash(
+               CKelvoraHttp::FindFirmwareVersion(firmware, ModuleFirmwareFamily(vm.m_nHwVariant)))
+        << '\n';
+    return EXIT_OK;
+}
+
+int LookupParams(const CliOptions&, const QStringList& args) {
+    if (args.size() != 1 || args[0].isEmpty())
+        return UsageError(QStringLiteral("lookup-params takes one module ID"));
+    CPrintMessages messages;
+    CKelvoraHttp http;
+    QString value;
+    if (!http.LookupParameters(args[0], value)) {
+        if (messages.Shown())
+            return EXIT_FAILED;
+        return Failure(QStringLiteral("the parameter list has no entry for %1").arg(args[0]));
+    }
+    QTextStream(stdout) << value << '\n';
+    return EXIT_OK;
+}
+
+} // namespace
+
+QList<CliCommand> FirmwareCommands() {
+    return {
+        {"update", "--device|--charger FILE|--web [--yes]",
+         "Replaces the firmware of the module or the charger with the Intel-hex image FILE, or\n"
+         "with the newest image on the vendor server for the identified hardware (--web).\n"
+         "Prints the start of each record sent and \"Ready\". The module update erases the\n"
+         "recorded data and needs --yes; from the server it is refused below 3,600 mV.",
+         Update},
+        {"script", "FILE",
+         "Loads and runs a command script and prints its protocol lines; exit\n"
+         "status 1 when the script cannot be run.",
+         Script},
+        {"check-updates", "",
+         "Prints the program's version and the newest on the vendor server, then the firmware\n"
+         "versions of charger and module and the newest on the server (- for none).",
+         CheckUpdates},
+        {"lookup-params", "ID", "Prints the vendor server's parameter list entry for a module ID.",
+         LookupParams},
+    };
+}

@@ -1,0 +1,106 @@
+#include "IntelHexFile.h"
+
+#include "AnsiCodec.h"
+
+#include <QFile>
+
+namespace {
+
+constexpr int kEndOfFile = 1;
+constexpr int kLastRecordType = 5;
+
+int HexDigit(QChar c) {
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9')
+        return u - u'0';
+    if (u >= u'A' && u <= u'F')
+        return u - u'A' + 10;
+    if (u >= u'a' && u <= u'f')
+        return u - u'a' + 10;
+    return -1;
+}
+
+} // namespace
+
+bool CIntelHexFile::IsValidRecord(QStringView line, int& type) {
+    // ':', byte count, two address bytes, type, data, checksum: 1 + 2 * (5 + count) characters.
+    if (line.size() < 11 || line[0] != u':' || line.size() % 2 == 0)
+        return false;
+    unsigned sum = 0;
+    QList<int> bytes;
+    for (qsizetype i = 1; i < line.size(); i += 2) {
+        const int high = HexDigit(line[i]);
+        const int low = HexDigit(line[i + 1]);
+        if (high < 0 || low < 0)
+            return false;
+        bytes.append(high * 16 + low);
+        sum += static_cast<unsigned>(high * 16 + low);
+    }
+    if (bytes.size() != 5 + bytes[0] || (sum & 0xFFu) != 0 || bytes[3] > kLastRecordType)
+        return false;
+    type = bytes[3];
+    return true;
+}
+
+bool CIntelHexFile::Open(const QString& name) {
+    Close();
+    QStringList lines;
+    if (!ReadLines(name, lines))
+        return false;
+    QStringList records;
+    bool ended = false;
+    for (const QString& line : lines) {
+        if (!line.startsWith(u':'))
+            continue;
+        int type = 0;
+        if (ended || !IsValidRecord(line, type))
+            return false;
+        ended = type == kEndOfFile;
+        records.append(line);
+    }
+    if (!ended)
+        return false;
+    m_records = std::move(records);
+    return NextLine();
+}
+
+bool CIntelHexFile::NextLine() {
+    if (m_nNext >= m_records.size()) {
+        m_strLine.clear();
+        return false;
+    }
+    m_strLine = m_records[m_nNext++];
+    return true;
+}
+
+void CIntelHexFile::Close() {
+    m_records.clear();
+    m_nNext = 0;
+    m_strLine.clear();
+}
+
+bool CLocalIntelHexFile::ReadLines(const QString& path, QStringList& lines) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxSize)
+        return false;
+    const QByteArray content = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return false;
+    for (QByteArray& line : content.split('\n')) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        lines.append(FromAnsi(line));
+    }
+    return true;
+}
+
+bool CRemoteIntelHexFile::ReadLines(const QString& name, QStringList& lines) {
+    QString line;
+    if (!m_http.OpenFirmwareFile(name, line))
+        return false;
+    do {
+        lines.append(line);
+    } while (m_http.ReadLine(line));
+    m_http.Close();
+    return true;
+}

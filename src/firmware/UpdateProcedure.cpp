@@ -1,0 +1,53 @@
+#include "UpdateProcedure.h"
+
+#include "IntelHexFile.h"
+#include "Texts.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+// ":", byte count, address and record type of a record line.
+constexpr qsizetype kProgressChars = 9;
+
+} // namespace
+
+CUpdateProcedure::CUpdateProcedure(bool charger, const QString& name, CIntelHexFile& image)
+    : m_cmd(charger), m_image(image), m_strName(name) {
+    m_cmd.m_pOwner = this;
+}
+
+bool CUpdateProcedure::Start() {
+    if (!m_image.Open(m_strName)) {
+        ShowMessage(FormatText(kMsgImageInvalid, {m_strName}), MB_OK,
+                    QCoreApplication::applicationName());
+        return false;
+    }
+    m_cmd.SetStart();
+    m_cmd.Post();
+    return true;
+}
+
+bool CUpdateProcedure::OnCmdOk(CDevCmdReply&) {
+    const QString line = m_image.m_strLine;
+    if (line.isEmpty()) {
+        OnProgress(LoadText(kMsgReady));
+        m_image.Close();
+        OnFinished(true);
+        return false;
+    }
+    m_image.NextLine();
+    OnProgress(line.left(kProgressChars));
+    m_cmd.SetArgs(line);
+    return true;
+}
+
+bool CUpdateProcedure::OnCmdError(CDevCmdReply& cmd) {
+    m_image.Close();
+    if (CCommOwner::OnCmdError(cmd) && m_image.Open(m_strName)) {
+        m_cmd.SetStart();
+        return true;
+    }
+    OnFinished(false);
+    return false;
+}

@@ -1,0 +1,283 @@
+#include "KelvoraHttp.h"
+
+#include "AnsiCodec.h"
+#include "Reg.h"
+#include "Texts.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QHostAddress>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QSaveFile>
+#include <QUrl>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr int kTransferTimeoutMs = 30000;
+constexpr qint64 kBlockSize = 4096;
+constexpr int kMsgUpdates = 132;
+constexpr int kMsgFileNotFound = 212;
+
+// The one connection object of the process; it lives as long as the application object.
+QNetworkAccessManager& Manager() {
+    static QNetworkAccessManager* manager = new QNetworkAccessManager(QCoreApplication::instance());
+    return *manager;
+}
+
+void ReportError(const QString& text) {
+    ShowMessage(text, MB_OK, QCoreApplication::applicationName());
+}
+
+void ReportMissing(const QString& url) {
+    ShowMessage(FormatText(kMsgFileNotFound, {url.mid(url.lastIndexOf(u'/') + 1)}), MB_OK,
+                LoadText(kMsgUpdates));
+}
+
+// Reads "%u" as C's scanner does: blanks, an optional sign, digits (wrapping); pos moves behind
+// the number. False when there is no digit.
+bool ScanUnsignedAt(QStringView text, qsizetype& pos, std::uint32_t& value) {
+    qsizetype i = pos;
+    while (i < text.size() && text[i].isSpace())
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
+        negative = text[i++] == u'-';
+    const qsizetype first = i;
+    std::uint32_t number = 0;
+    while (i < text.size() && text[i] >= u'0' && text[i] <= u'9')
+        number = number * 10u + static_cast<std::uint32_t>(text[i++].unicode() - u'0');
+    if (i == first)
+        return false;
+    value = negative ? 0u - number : number;
+    pos = i;
+    return true;
+}
+
+// Reads prefix "_" followed by count numbers separated by '.', as sscanf with "prefix_%u.%u..."
+// does; text after the last number is ignored.
+bool ScanVersion(const QString& entry, const QString& prefix, int count, std::uint32_t* parts) {
+    const QString start = prefix + u'_';
+    if (!entry.startsWith(start))
+        return false;
+    qsizetype pos = start.size();
+    for (int i = 0; i < count; ++i) {
+        if (i > 0 && (pos >= entry.size() || entry[pos++] != u'.'))
+            return false;
+        if (!ScanUnsignedAt(entry, pos, parts[i]))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QString CKelvoraHttp::ServerOrigin() {
+    QString origin = CRegVT().ServerOrigin();
+    if (origin.isEmpty())
+        origin = QString::fromLatin1(kDefaultOrigin);
+    while (origin.endsWith(u'/'))
+        origin.chop(1);
+    return origin;
+}
+
+bool CKelvoraHttp::IsAllowedUrl(const QUrl& url) {
+    if (!url.isValid() || url.host().isEmpty())
+        return false;
+    if (url.scheme() == u"https")
+        return true;
+    return url.scheme() == u"http" && QHostAddress(url.host()).isLoopback();
+}
+
+bool CKelvoraHttp::OpenUrl(const QString& path) {
+    Close();
+    const QUrl url(ServerOrigin() + path);
+    if (!IsAllowedUrl(url)) {
+        ReportError(
+            QStringLiteral("%1: only https addresses are allowed").arg(url.toDisplayString()));
+        return false;
+    }
+    QNetworkRequest request(url);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
+                         QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::UserVerifiedRedirectPolicy);
+    request.setTransferTimeout(kTransferTimeoutMs);
+
+    QNetworkReply* reply = Manager().get(request);
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    // A redirect is followed only to an address that could have been asked for directly.
+    QObject::connect(reply, &QNetworkReply::redirected, reply, [reply](const QUrl& target) {
+        if (IsAllowedUrl(target))
+            emit reply->redirectAllowed();
+        else
+            reply->abort();
+    });
+    bool tooLarge = false;
+    QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [&](qint64 received, qint64) {
+        if (received > kMaxSize) {
+            tooLarge = true;
+            reply->abort();
+        }
+    });
+    if (!reply->isFinished())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const QNetworkReply::NetworkError error = reply->error();
+    const QString errorText = reply->errorString();
+    QByteArray body = reply->readAll();
+    reply->deleteLater();
+
+    if (status == 404 || status == 410) {
+        ReportMissing(url.path());
+        return false;
+    }
+    if (tooLarge) {
+        ReportError(QStringLiteral("%1: the answer is too large").arg(url.toDisplayString()));
+        return false;
+    }
+    if (error != QNetworkReply::NoError) {
+        ReportError(QStringLiteral("%1\n%2").arg(url.toDisplayString(), errorText));
+        return false;
+    }
+    m_strPath = path;
+    m_data = std::move(body);
+    m_nPos = 0;
+    return true;
+}
+
+bool CKelvoraHttp::ReadLine(QString& line) {
+    line.clear();
+    if (m_strPath.isEmpty() || m_nPos >= m_data.size())
+        return false;
+    qsizetype end = m_data.indexOf('\n', m_nPos);
+    const qsizetype next = end < 0 ? m_data.size() : end + 1;
+    if (end < 0)
+        end = m_data.size();
+    if (end > m_nPos && m_data[end - 1] == '\r')
+        --end;
+    line = QString::fromUtf8(m_data.constData() + m_nPos, end - m_nPos);
+    m_nPos = next;
+    return true;
+}
+
+qint64 CKelvoraHttp::Read(char* buffer, qint64 size) {
+    if (m_strPath.isEmpty() || size <= 0)
+        return 0;
+    const qint64 count = std::min<qint64>(size, m_data.size() - m_nPos);
+    std::memcpy(buffer, m_data.constData() + m_nPos, static_cast<std::size_t>(count));
+    m_nPos += count;
+    return count;
+}
+
+void CKelvoraHttp::Close() {
+    m_strPath.clear();
+    m_data.clear();
+    m_nPos = 0;
+}
+
+bool CKelvoraHttp::IsErrorPage(const QString& text, const QString& url) {
+    if (!text.contains(QStringLiteral("<!DOCTYPE"), Qt::CaseInsensitive))
+        return false;
+    ReportMissing(url);
+    Close();
+    return true;
+}
+
+int CKelvoraHttp::ReadVersionList(const QString& folderPath, QStringList& list) {
+    list.clear();
+    const QString path =
+        QStringLiteral("/fileadmin/user_upload") + folderPath + QStringLiteral("Versions.txt");
+    if (!OpenUrl(path))
+        return 0;
+    QString line;
+    if (ReadLine(line) && !IsErrorPage(line, path)) {
+        do {
+            if (!line.isEmpty())
+                list.append(line);
+        } while (ReadLine(line));
+    }
+    Close();
+    return static_cast<int>(list.size());
+}
+
+std::uint64_t CKelvoraHttp::FindProgramVersion(const QStringList& list, const QString& prefix) {
+    for (const QString& entry : list) {
+        std::uint32_t parts[3] = {};
+        if (ScanVersion(entry, prefix, 3, parts))
+            return (std::uint64_t{parts[0] & 0xFFFFu} << 32) +
+                   (std::uint64_t{parts[1] & 0xFFFFu} << 16) + (parts[2] & 0xFFFFu);
+    }
+    return 0;
+}
+
+std::uint32_t CKelvoraHttp::FindFirmwareVersion(const QStringList& list, const QString& prefix) {
+    for (const QString& entry : list) {
+        std::uint32_t parts[2] = {};
+        if (ScanVersion(entry, prefix, 2, parts))
+            return ((parts[0] & 0xFFFFu) << 16) + (parts[1] & 0xFFFFu);
+    }
+    return 0;
+}
+
+bool CKelvoraHttp::LookupParameters(const QString& key, QString& value) {
+    if (key.isEmpty())
+        return false;
+    const QString path = QString::fromLatin1(kFirmwareFolder) + QStringLiteral("VM_Param.txt");
+    if (!OpenUrl(path))
+        return false;
+    QString line;
+    bool found = false;
+    bool first = true;
+    while (!found && ReadLine(line)) {
+        if (first && IsErrorPage(line, path))
+            return false;
+        first = false;
+        // The key must be followed by its separator, so that "K-1" never finds "K-10".
+        found = line.startsWith(key) &&
+                (line.size() == key.size() || !line[key.size()].isLetterOrNumber());
+    }
+    Close();
+    if (found)
+        value = line.mid(key.size() + 1);
+    return found;
+}
+
+bool CKelvoraHttp::OpenFirmwareFile(const QString& name, QString& firstLine) {
+    const QString path = QString::fromLatin1(kFirmwareFolder) + name;
+    if (!OpenUrl(path))
+        return false;
+    if (!ReadLine(firstLine)) {
+        Close();
+        return false;
+    }
+    return !IsErrorPage(firstLine, path);
+}
+
+bool CKelvoraHttp::DownloadProgramFile(const QString& name, const QString& folder) {
+    const QString path = QString::fromLatin1(kSoftwareFolder) + name;
+    if (!OpenUrl(path))
+        return false;
+    char block[kBlockSize];
+    qint64 count = Read(block, kBlockSize);
+    if (count == 0 || IsErrorPage(FromAnsi(QByteArrayView(block, count)), path)) {
+        Close();
+        return false;
+    }
+    // Written under a temporary name and renamed at the end: a failed download never leaves a
+    // partial package behind.
+    QSaveFile file(folder + u'/' + name);
+    bool ok = file.open(QIODevice::WriteOnly);
+    while (ok && count > 0) {
+        ok = file.write(block, count) == count;
+        count = Read(block, kBlockSize);
+    }
+    Close();
+    return ok && file.commit();
+}

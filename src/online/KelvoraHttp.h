@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+class QUrl;
+
+// Reads plain files from the vendor web server: the version lists, firmware images, the
+// parameter list and the program package. A transfer runs to its end before OpenUrl returns
+// (the files are small); the reader then hands out the body line by line or as raw bytes.
+// Failures are shown in the message box and turn the result into false, 0 or empty.
+//
+// The server's origin is the "ServerOrigin" setting, by default the maker's https address. Only
+// https is accepted, and plain http for loopback addresses (local test servers); certificates
+// are verified. Use it on the thread that runs the application's event loop.
+class CKelvoraHttp {
+public:
+    static constexpr const char* kDefaultOrigin = "https://www.kelvora.de";
+    static constexpr const char* kFirmwareFolder = "/fileadmin/user_upload/Firmware/";
+    static constexpr const char* kSoftwareFolder = "/fileadmin/user_upload/software/";
+    // Larger answers are refused; the files on the server are far smaller.
+    static constexpr qint64 kMaxSize = 64 * 1024 * 1024;
+
+    // Scheme and host of the server, without a trailing '/'.
+    static QString ServerOrigin();
+    // Whether the program may fetch from url: https, or http to a loopback address.
+    static bool IsAllowedUrl(const QUrl& url);
+
+    // Fetches the file at path below the server's origin, always from the server and without
+    // caching it. A missing file (404) shows message 212.
+    bool OpenUrl(const QString& path);
+    // The next line of the open file, UTF-8 decoded, without its line end; false at the end.
+    bool ReadLine(QString& line);
+    // Copies up to size further bytes of the open file; the number copied.
+    qint64 Read(char* buffer, qint64 size);
+    void Close();
+
+    // True when text holds an HTML document type (the server answered with a web page instead
+    // of the file); then shows "File %1 not found." for the last part of url and closes.
+    bool IsErrorPage(const QString& text, const QString& url);
+
+    // The non-empty lines of folderPath + "Versions.txt" below "/fileadmin/user_upload"
+    // (folderPath "/software/" or "/Firmware/"); their number.
+    int ReadVersionList(const QString& folderPath, QStringList& list);
+    // The value of the first entry that reads prefix "_%u.%u.%u" as (major << 32) +
+    // (minor << 16) + patch, or 0.
+    static std::uint64_t FindProgramVersion(const QStringList& list, const QString& prefix);
+    // The value of the first entry that reads prefix "_%u.%u" as (major << 16) + minor, or 0.
+    static std::uint32_t FindFirmwareVersion(const QStringList& list, const QString& prefix);
+
+    // The value of key in the parameter list "VM_Param.txt".
+    bool LookupParameters(const QString& key, QString& value);
+    // Opens a firmware image and reads its first line; the caller goes on with ReadLine.
+    bool OpenFirmwareFile(const QString& name, QString& firstLine);
+    // Stores the program package name from the server as folder/name.
+    bool DownloadProgramFile(const QString& name, const QString& folder);
+
+private:
+    QString m_strPath; // path of the open file; empty when none is open
+    QByteArray m_data;
+    qsizetype m_nPos = 0;
+};

@@ -1,0 +1,211 @@
+// The vendor server access: version lists and firmware names, and the HTTP reader against a
+// server on 127.0.0.1 started by the test.
+
+#include "FirmwareNames.h"
+#include "HttpResponder.h"
+#include "IntelHexFile.h"
+#include "KelvoraHttp.h"
+#include "Reg.h"
+#include "Texts.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+namespace {
+
+struct Box {
+    QString text;
+    QString caption;
+};
+
+} // namespace
+
+class TestOnline : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    HttpResponder m_server;
+    QList<Box> m_boxes;
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_dir.isValid());
+        qputenv("KELVORA_CONFIG_DIR", m_dir.path().toLocal8Bit());
+        SetLanguage(Language::English);
+        QCOMPARE(CKelvoraHttp::ServerOrigin(), QStringLiteral("https://www.kelvora.de"));
+        QVERIFY(CRegVT().WriteString(QStringLiteral("ServerOrigin"), m_server.Origin() + u'/'));
+        QCOMPARE(CKelvoraHttp::ServerOrigin(), m_server.Origin());
+        SetMessageBoxHandler([this](const QString& text, unsigned, const QString& caption) {
+            m_boxes.append({text, caption});
+            return int(IDOK);
+        });
+    }
+    void init() { m_boxes.clear(); }
+
+    void programVersion_data() {
+        QTest::addColumn<QStringList>("list");
+        QTest::addColumn<QString>("prefix");
+        QTest::addColumn<quint64>("version");
+        QTest::newRow("first match wins")
+            << QStringList{"readme", "Kelvora_Veltrum_1.2.3.zip", "Kelvora_Veltrum_1.3.0.zip"}
+            << "Kelvora_Veltrum" << quint64(0x0001'0002'0003);
+        QTest::newRow("two numbers only")
+            << QStringList{"Kelvora_Veltrum_1.2.zip"} << "Kelvora_Veltrum" << quint64(0);
+        QTest::newRow("other prefix")
+            << QStringList{"Kelvora_Tool_5.0.0"} << "Kelvora_Veltrum" << quint64(0);
+        QTest::newRow("empty list") << QStringList() << "Kelvora_Veltrum" << quint64(0);
+    }
+    void programVersion() {
+        QFETCH(QStringList, list);
+        QFETCH(QString, prefix);
+        QFETCH(quint64, version);
+        QCOMPARE(CKelvoraHttp::FindProgramVersion(list, prefix), version);
+    }
+
+    void firmwareVersion_data() {
+        QTest::addColumn<QStringList>("list");
+        QTest::addColumn<QString>("prefix");
+        QTest::addColumn<quint32>("version");
+        QTest::newRow("any extension")
+            << QStringList{"VarerizEzu_2.10.hex"} << "VarerizEzu" << quint32(2 * 65536 + 10);
+        QTest::newRow("variant family") << QStringList{"Kelvora_2.1.a43", "Kelvora_4_3.2.a43"}
+                                        << "Kelvora_4" << quint32(3 * 65536 + 2);
+        QTest::newRow("variant is no version")
+            << QStringList{"Kelvora_4_3.2.a43"} << "Kelvora" << quint32(0);
+        QTest::newRow("one number") << QStringList{"TRM_3_7.a43"} << "TRM_3" << quint32(0);
+    }
+    void firmwareVersion() {
+        QFETCH(QStringList, list);
+        QFETCH(QString, prefix);
+        QFETCH(quint32, version);
+        QCOMPARE(CKelvoraHttp::FindFirmwareVersion(list, prefix), version);
+    }
+
+    void firmwareNames() {
+        QCOMPARE(ChargerFirmwareFamily(0), QStringLiteral("VarerizEzu"));
+        QCOMPARE(ChargerFirmwareFamily(3), QStringLiteral("TRM_3"));
+        QCOMPARE(ChargerFirmwareFamily(2), QStringLiteral("VorozizEvu_2"));
+        QCOMPARE(ModuleFirmwareFamily(0), QStringLiteral("Kelvora"));
+        QCOMPARE(ModuleFirmwareFamily(4), QStringLiteral("Kelvora_4"));
+        QCOMPARE(FirmwareFileName(QStringLiteral("Kelvora_4"), 2 * 65536 + 10),
+                 QStringLiteral("Kelvora_4_2.10.a43"));
+    }
+
+    void allowedUrls_data() {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<bool>("allowed");
+        QTest::newRow("https") << "https://www.kelvora.de/x" << true;
+        QTest::newRow("http loopback") << "http://127.0.0.1:8080/x" << true;
+        QTest::newRow("http loopback v6") << "http://[::1]:8080/x" << true;
+        QTest::newRow("http elsewhere") << "http://www.kelvora.de/x" << false;
+        QTest::newRow("http localhost name") << "http://localhost/x" << false;
+        QTest::newRow("ftp") << "ftp://127.0.0.1/x" << false;
+    }
+    void allowedUrls() {
+        QFETCH(QString, url);
+        QFETCH(bool, allowed);
+        QCOMPARE(CKelvoraHttp::IsAllowedUrl(QUrl(url)), allowed);
+    }
+
+    // Lines come UTF-8 decoded without their line ends; empty lines are left out of a list.
+    void versionList() {
+        m_server.Set(QStringLiteral("/fileadmin/user_upload/Firmware/Versions.txt"),
+                     "Kelvora_4_2.9.a43\r\n\r\nGr\xc3\xb6\xc3\x9f"
+                     "e_1.0\nlast");
+        CKelvoraHttp http;
+        QStringList list;
+        QCOMPARE(http.ReadVersionList(QStringLiteral("/Firmware/"), list), 3);
+        QCOMPARE(list,
+                 (QStringList{"Kelvora_4_2.9.a43", QStringLiteral("Gr\u00f6\u00dfe_1.0"), "last"}));
+        QVERIFY(m_boxes.isEmpty());
+    }
+
+    // A web page instead of the file, and a missing file, report "File %1 not found.".
+    void missingFile_data() {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::newRow("error page") << 200 << QByteArray("<!DOCTYPE html>\n<html>gone</html>\n");
+        QTest::newRow("lower-case page")
+            << 200 << QByteArray("<!doctype html>\n<html>gone</html>\n");
+        QTest::newRow("404") << 404 << QByteArray("nothing here");
+    }
+    void missingFile() {
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        m_server.Set(QStringLiteral("/fileadmin/user_upload/Firmware/Kelvora_9.9.a43"), body,
+                     status);
+        CKelvoraHttp http;
+        QString first;
+        QVERIFY(!http.OpenFirmwareFile(QStringLiteral("Kelvora_9.9.a43"), first));
+        QCOMPARE(m_boxes.size(), 1);
+        QCOMPARE(m_boxes[0].text, QStringLiteral("File Kelvora_9.9.a43 not found."));
+        QCOMPARE(m_boxes[0].caption, LoadText(132));
+        QVERIFY(!http.ReadLine(first));
+
+        CRemoteIntelHexFile image;
+        QVERIFY(!image.Open(QStringLiteral("Kelvora_9.9.a43")));
+        QVERIFY(image.m_strLine.isEmpty());
+    }
+
+    void remoteImage() {
+        m_server.Set(QStringLiteral("/fileadmin/user_upload/Firmware/Kelvora_2.8.a43"),
+                     "\r\n:10010000214601360121470136007EFE09D2190140\r\n:00000001FF\r\n");
+        CRemoteIntelHexFile image;
+        QVERIFY(image.Open(QStringLiteral("Kelvora_2.8.a43")));
+        QCOMPARE(image.m_strLine, QStringLiteral(":10010000214601360121470136007EFE09D2190140"));
+        QVERIFY(image.NextLine());
+        QCOMPARE(image.m_strLine, QStringLiteral(":00000001FF"));
+        QVERIFY(!image.NextLine());
+    }
+
+    void lookupParameters() {
+        m_server.Set(QStringLiteral("/fileadmin/user_upload/Firmware/VM_Param.txt"),
+                     "K-104233;1;2;3\nK-1;7;8\n");
+        CKelvoraHttp http;
+        QString value;
+        QVERIFY(http.LookupParameters(QStringLiteral("K-1"), value));
+        QCOMPARE(value, QStringLiteral("7;8"));
+        QVERIFY(http.LookupParameters(QStringLiteral("K-104233"), value));
+        QCOMPARE(value, QStringLiteral("1;2;3"));
+        QVERIFY(!http.LookupParameters(QStringLiteral("K-10"), value));
+    }
+
+    // The package arrives byte for byte, also past the first block; an error page is no package.
+    void download() {
+        QByteArray package(10000, '\0');
+        for (int i = 0; i < package.size(); ++i)
+            package[i] = char(i * 7);
+        m_server.Set(QStringLiteral("/fileadmin/user_upload/software/Kelvora_Veltrum.zip"),
+                     package);
+        CKelvoraHttp http;
+        QVERIFY(http.DownloadProgramFile(QStringLiteral("Kelvora_Veltrum.zip"), m_dir.path()));
+        QFile file(m_dir.filePath(QStringLiteral("Kelvora_Veltrum.zip")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), package);
+
+        m_server.Set(QStringLiteral("/fileadmin/user_upload/software/Other.zip"),
+                     "<!DOCTYPE html>");
+        QVERIFY(!http.DownloadProgramFile(QStringLiteral("Other.zip"), m_dir.path()));
+        QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("Other.zip"))));
+        QCOMPARE(m_boxes.size(), 1);
+    }
+
+    // Without a server every operation fails with a message, never with content.
+    void noServer() {
+        QVERIFY(CRegVT().WriteString(QStringLiteral("ServerOrigin"),
+                                     QStringLiteral("http://127.0.0.1:1")));
+        CKelvoraHttp http;
+        QStringList list;
+        QCOMPARE(http.ReadVersionList(QStringLiteral("/software/"), list), 0);
+        QCOMPARE(m_boxes.size(), 1);
+        QVERIFY(CRegVT().WriteString(QStringLiteral("ServerOrigin"),
+                                     QStringLiteral("http://www.kelvora.de")));
+        QVERIFY(!http.OpenUrl(QStringLiteral("/x")));
+        QCOMPARE(m_boxes.size(), 2);
+        QVERIFY(CRegVT().WriteString(QStringLiteral("ServerOrigin"), m_server.Origin()));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestOnline)
+#include "tst_online.moc"

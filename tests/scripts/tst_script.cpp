@@ -1,0 +1,201 @@
+// Command scripts: loading with its error rules, and runs against the simulated module with
+// nested loops, cancelling during a pause and failed commands.
+
+#include "CommWorker.h"
+#include "Crc16.h"
+#include "Script.h"
+#include "ScriptOwner.h"
+#include "SimCharger.h"
+#include "Texts.h"
+#include "UsbLink.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+#include <mutex>
+
+namespace {
+
+class Owner : public CScriptOwner {
+public:
+    using CScriptOwner::CScriptOwner;
+    bool OnCmdReply(CDevCmdReply& cmd) override {
+        const bool repeat = CScriptOwner::OnCmdReply(cmd);
+        marks << StatusOk();
+        return repeat;
+    }
+    void OnRunEnd() override { ended = true; }
+    QList<bool> marks;
+    bool ended = false;
+};
+
+QByteArray Frame(const QByteArray& text) {
+    return text + '\n' + QByteArray::number(CCrc16::Of(text));
+}
+
+} // namespace
+
+class TestScript : public QObject {
+    Q_OBJECT
+
+    CCmdOwner m_main;
+    std::mutex m_logLock;
+    QStringList m_log;
+
+    QStringList Log() {
+        std::lock_guard guard(m_logLock);
+        return m_log;
+    }
+
+    void Load(CScript& script, const QByteArray& content) {
+        script.SetLogHandler([this](const QString& line) {
+            std::lock_guard guard(m_logLock);
+            m_log << line;
+        });
+        script.LoadContent(content);
+        std::lock_guard guard(m_logLock);
+        m_log.clear();
+    }
+
+private slots:
+    void initTestCase() {
+        SetLanguage(Language::English);
+        std::vector<std::unique_ptr<CFtDriver>> drivers;
+        drivers.push_back(std::make_unique<CSimDriver>());
+        TheLink().SetDrivers(std::move(drivers));
+        QCOMPARE(TheLink().Enumerate(false), std::uint64_t(1));
+        TheLink().Select(0);
+        TheWorker().SetMainOwner(&m_main);
+        TheWorker().Start();
+    }
+    // The worker ends before the queue it waits on is destroyed at exit.
+    void cleanupTestCase() {
+        CTerminateCmd terminate;
+        PostTerminate(terminate);
+        QVERIFY(TheWorker().wait(5000));
+        TheWorker().SetMainOwner(nullptr);
+    }
+    void init() {
+        TheSimCharger().SetFaults({});
+        TheSimCharger().ClearReceivedFrames();
+    }
+
+    void loading_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("runnable");
+        QTest::addColumn<int>("entries");
+        QTest::addColumn<QString>("lastLog");
+        QTest::newRow("command and pause")
+            << QByteArray("KelvoraScript\nCMD\tGP\nPAUSE\t500\n") << true << 2 << "PAUSE 500";
+        QTest::newRow("nested loops, CR LF")
+            << QByteArray(
+                   "KelvoraScript\r\nLOOP\t2\r\nLOOP\t3\r\nCMD\tGP\r\nENDLOOP\r\nENDLOOP\r\n")
+            << true << 3 << "ENDLOOP";
+        QTest::newRow("empty line") << QByteArray("KelvoraScript\nCMD\tGP\n\nCMD\tGP\n") << false
+                                    << 0 << "Fehler in Zeile 3";
+        QTest::newRow("loop left open")
+            << QByteArray("KelvoraScript\nLOOP\t2\nCMD\tGP\n") << false << 2 << "CMD GP";
+        QTest::newRow("pause without number")
+            << QByteArray("KelvoraScript\nCMD\tGP\nCMD\tGV\nPAUSE\tx\nCMD\tGP\n") << true << 2
+            << "PAUSE x";
+        QTest::newRow("header only")
+            << QByteArray("KelvoraScript\n") << false << 0 << "KelvoraScript";
+        QTest::newRow("wrong header")
+            << QByteArray("kelvoraScript\nCMD\tGP\n") << false << 0 << "kelvoraScript";
+        QTest::newRow("ENDLOOP without loop")
+            << QByteArray("KelvoraScript\nENDLOOP\n") << false << 0 << "Fehler in Zeile 2";
+        QTest::newRow("comment, command with TABs")
+            << QByteArray("KelvoraScript\n// note\tx\nCMD\tSV0;1\t2\n") << true << 1
+            << "CMD SV0;1 2";
+        QTest::newRow("lower-case keyword")
+            << QByteArray("KelvoraScript\ncmd\tGP\n") << false << 0 << "Fehler in Zeile 2";
+        QByteArray deep = "KelvoraScript\n";
+        for (int i = 0; i <= CScript::kMaxDepth; ++i)
+            deep += "LOOP\t1\n";
+        QTest::newRow("nested too deep")
+            << deep << false << 0
+            << QStringLiteral("Fehler in Zeile %1").arg(CScript::kMaxDepth + 2);
+    }
+    void loading() {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, runnable);
+        QFETCH(int, entries);
+        QFETCH(QString, lastLog);
+        CScript script;
+        QStringList log;
+        script.SetLogHandler([&](const QString& line) { log << line; });
+        QCOMPARE(script.LoadContent(content), runnable);
+        QCOMPARE(script.IsRunnable(), runnable);
+        QCOMPARE(script.Count(), entries);
+        QCOMPARE(log.last(), lastLog);
+    }
+
+    // Two nested loops send GP six times and log each pass with its level.
+    void nestedLoops() {
+        CScript script;
+        Load(script, "KelvoraScript\nLOOP\t2\nLOOP\t3\nCMD\tGP\nENDLOOP\nENDLOOP\n");
+        Owner owner(script);
+        QVERIFY(owner.Run());
+        QTRY_VERIFY(owner.ended);
+        QCOMPARE(TheSimCharger().ReceivedFrames(), QList<QByteArray>(6, Frame("GP")));
+        QStringList loops = Log().filter(QStringLiteral("Schleife"));
+        QCOMPARE(loops, (QStringList{"Schleife 1 von 2 (Ebene 1)", "Schleife 1 von 3 (Ebene 2)",
+                                     "Schleife 2 von 3 (Ebene 2)", "Schleife 3 von 3 (Ebene 2)",
+                                     "Schleifenende (Ebene 2)", "Schleife 2 von 2 (Ebene 1)",
+                                     "Schleife 1 von 3 (Ebene 2)", "Schleife 2 von 3 (Ebene 2)",
+                                     "Schleife 3 von 3 (Ebene 2)", "Schleifenende (Ebene 2)",
+                                     "Schleifenende (Ebene 1)"}));
+        QCOMPARE(Log().filter(QRegularExpression("^GP ")).size(), 6);
+        QCOMPARE(owner.marks, QList<bool>(6, true));
+    }
+
+    // Cancel during a pause lets the pause finish, then ends the run before the next entry.
+    void cancelDuringPause() {
+        CScript script;
+        Load(script, "KelvoraScript\nCMD\tGP\nPAUSE\t600\nCMD\tGP\n");
+        Owner owner(script);
+        QVERIFY(owner.Run());
+        QTRY_VERIFY(Log().contains(QStringLiteral("PAUSE 600 ms")));
+        QElapsedTimer timer;
+        timer.start();
+        owner.Cancel();
+        QTRY_VERIFY(owner.ended);
+        QVERIFY2(timer.elapsed() >= 400, "the pause was cut short");
+        QCOMPARE(Log().last(), LoadText(135));
+        QCOMPARE(TheSimCharger().ReceivedFrames(), QList<QByteArray>{Frame("GP")});
+    }
+
+    // A failed command logs its error text and turns the mark red; it is not repeated and the
+    // script goes on.
+    void failedCommand() {
+        CSimFaults faults;
+        faults.errorReplies = 1;
+        TheSimCharger().SetFaults(faults);
+        CScript script;
+        Load(script, "KelvoraScript\nCMD\tGP\nCMD\tGP\n");
+        Owner owner(script);
+        QVERIFY(owner.Run());
+        QTRY_VERIFY(owner.ended);
+        QCOMPARE(owner.marks, (QList<bool>{false, true}));
+        QCOMPARE(TheSimCharger().ReceivedFrames(), QList<QByteArray>(2, Frame("GP")));
+        QCOMPARE(Log().value(0), LoadText(183));
+    }
+
+    // Closing during a long pause ends the run at once.
+    void closeDuringPause() {
+        CScript script;
+        Load(script, "KelvoraScript\nPAUSE\t60000\nCMD\tGP\n");
+        QElapsedTimer timer;
+        timer.start();
+        {
+            Owner owner(script);
+            QVERIFY(owner.Run());
+            QTRY_VERIFY(Log().contains(QStringLiteral("PAUSE 60000 ms")));
+        }
+        QVERIFY(timer.elapsed() < 10000);
+        QVERIFY(TheSimCharger().ReceivedFrames().isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestScript)
+#include "tst_script.moc"
