@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian machine for Veltrum, builds it and runs one of its jobs:
-#   tools/bootstrap.sh demo   build a release and run veltrum-cli against the simulated charger
+#   tools/bootstrap.sh demo   build a release and start veltrum against the simulated charger
+#                             (without a display: run veltrum-cli against it)
 #   tools/bootstrap.sh test   build with AddressSanitizer and UBSan and run the whole test suite
 set -euo pipefail
 
@@ -35,6 +36,15 @@ case "$mode" in
     demo="$root/build/demo"
     mkdir -p "$demo/data"
     export KELVORA_SIMULATOR=1 KELVORA_SIM_STATE="$demo/module.ini"
+    if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+      # The desktop program in role Admin, with settings and base folder of its own, so that
+      # the first look asks nothing and leaves the user's settings alone.
+      export KELVORA_CONFIG_DIR="$demo/config"
+      mkdir -p "$KELVORA_CONFIG_DIR"
+      [ -f "$KELVORA_CONFIG_DIR/Kelvora.conf" ] ||
+        printf '[Veltrum]\nDataPath="%s"\nRole=3\n' "$demo/data" >"$KELVORA_CONFIG_DIR/Kelvora.conf"
+      exec "$root/build/release/src/app/veltrum"
+    fi
     echo "== Chargers"
     "$cli" list
     echo "== Charger and module"
