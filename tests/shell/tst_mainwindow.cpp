@@ -4,11 +4,13 @@
 // unavailable commands and closing through the worker.
 
 #include "CommWorker.h"
+#include "FolderPicker.h"
 #include "InfoCmd.h"
 #include "Output.h"
 #include "OutputDlg.h"
 #include "Reg.h"
 #include "SimCharger.h"
+#include "SupportFile.h"
 #include "Texts.h"
 #include "UsbLink.h"
 #include "VeltrumDlg.h"
@@ -422,6 +424,44 @@ private slots:
         QVERIFY(text.contains("\tK-104233") || text.contains("\nK-104233"));
         QVERIFY(text.contains('\t'));
         Close(*window);
+    }
+
+    // The support file's folder stays below the base folder whatever the module calls itself.
+    void supportFolder_data() {
+        QTest::addColumn<QString>("moduleId");
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("no module") << ""
+                                   << "/base";
+        QTest::newRow("module") << "K-104233"
+                                << "/base/K-104233";
+        QTest::newRow("parent") << "../x"
+                                << "/base/___x";
+        QTest::newRow("separators") << "a/b\\c"
+                                    << "/base/a_b_c";
+        QTest::newRow("hidden") << ".k"
+                                << "/base/_k";
+    }
+    void supportFolder() {
+        QFETCH(QString, moduleId);
+        QFETCH(QString, folder);
+        QCOMPARE(SupportFolder("/base", moduleId), folder);
+    }
+
+    // The folder picker accepts only folders in which a sub-folder can be created.
+    void writableFolder() {
+        QVERIFY(MayCreateSubFolder(m_base.path()));
+        QVERIFY(!MayCreateSubFolder(m_base.filePath("missing")));
+        QFile file(m_base.filePath("file"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(!MayCreateSubFolder(file.fileName()));
+        QDir().mkdir(m_base.filePath("locked"));
+        QFile::setPermissions(m_base.filePath("locked"), QFile::ReadOwner | QFile::ExeOwner);
+        const bool root = QFileInfo(m_base.filePath("locked")).isWritable();
+        if (!root)
+            QVERIFY(!MayCreateSubFolder(m_base.filePath("locked")));
+        QFile::setPermissions(m_base.filePath("locked"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QDir(m_base.filePath("locked")).removeRecursively();
     }
 
     // Commands whose dialogs are still missing say so.
