@@ -400,10 +400,8 @@ bool CVeltrumDlg::OnCmdStart(CDevCmdReply& cmd) {
 }
 
 void CVeltrumDlg::OnCmdEnd(CDevCmdReply& cmd) {
-    if (&cmd == &m_download) {
+    if (&cmd == &m_download)
         m_wait->hide();
-        m_download.m_strBaseFolder = BaseFolder();
-    }
     cmd.ShowResult(*this);
 }
 
