@@ -72,8 +72,9 @@ void CQueue::WaitForSignal() {
 }
 
 CQueue& TheQueue() {
-    static CQueue queue;
-    return queue;
+    // Never destroyed, like the worker that may still wait on it when the process exits.
+    static auto* queue = new CQueue;
+    return *queue;
 }
 
 CCommWorker& TheWorker() {
