@@ -20,6 +20,7 @@ bool CCmdOwner::OnCmdReply(CDevCmdReply&) { return false; }
 void CCmdOwner::OnCmdEnd(CDevCmdReply&) {}
 void CCmdOwner::OnEndDialog(int) {}
 void CCmdOwner::OnCmdSent(bool) {}
+void CCmdOwner::OnLinkFailed() {}
 
 namespace {
 

@@ -100,6 +100,7 @@ void CCommWorker::run() {
             // those that only end a dialog or the worker, so that closing never hangs.
             while (CDevCmd* cmd = queue.TakeLinkless())
                 cmd->Execute();
+            NotifyLinkFailed();
             continue;
         }
         while (CDevCmd* cmd = queue.Take())
@@ -138,6 +139,11 @@ void CCommWorker::NotifyProtocol(const QString& line) {
 void CCommWorker::NotifyCmdSent(bool real) {
     if (CCmdOwner* owner = m_pMainOwner)
         owner->Post([owner, real] { owner->OnCmdSent(real); });
+}
+
+void CCommWorker::NotifyLinkFailed() {
+    if (CCmdOwner* owner = m_pMainOwner)
+        owner->Post([owner] { owner->OnLinkFailed(); });
 }
 
 void CCommWorker::PostEndDialog(CCmdOwner* owner, int result) {

@@ -79,6 +79,7 @@ public:
     bool NotifyCmd(CDevCmdReply& cmd, CmdNotify what);
     void NotifyProtocol(const QString& line);
     void NotifyCmdSent(bool real);
+    void NotifyLinkFailed();
     void PostEndDialog(CCmdOwner* owner, int result);
 
 protected:

@@ -443,6 +443,12 @@ bool CVeltrumDlg::OnCmdError(CDevCmdReply& cmd) {
     return false;
 }
 
+void CVeltrumDlg::OnLinkFailed() {
+    // Without hotplug notices a charger that went away shows up only here: look again.
+    if (!m_deviceWatch->Active())
+        OnDeviceChange();
+}
+
 void CVeltrumDlg::OnCmdSent(bool real) {
     m_nIdle = kIdleSeconds;
     if (real)

@@ -45,6 +45,7 @@ public:
     bool OnCmdOk(CDevCmdReply& cmd) override;
     bool OnCmdError(CDevCmdReply& cmd) override;
     void OnCmdSent(bool real) override;
+    void OnLinkFailed() override;
 
     // One second of the keep-alive clock; the window's timer calls it every 1000 ms.
     void OnTimer();

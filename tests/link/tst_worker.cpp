@@ -45,10 +45,12 @@ public:
     void OnCmdEnd(CDevCmdReply& cmd) override { events << "end " + cmd.m_strText; }
     void OnEndDialog(int result) override { events << QStringLiteral("exit %1").arg(result); }
     void OnCmdSent(bool real) override { sent << real; }
+    void OnLinkFailed() override { ++linkFailures; }
 
     bool startAnswer = true;
     QStringList events;
     QList<bool> sent;
+    int linkFailures = 0;
 };
 
 struct Box {
@@ -265,6 +267,19 @@ private slots:
         Drain(other);
         QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
         QCOMPARE(owner.events, QStringList{"start UP"});
+    }
+
+    // A charger that cannot be opened keeps the commands queued and tells the main owner, which
+    // looks for chargers again where the platform sends no arrival and removal notices.
+    void linkFailureReported() {
+        TheLink().Select(7);
+        m_main.linkFailures = 0;
+        TestCmd gp(QStringLiteral("GP"));
+        gp.Post();
+        QTRY_COMPARE(m_main.linkFailures, 1);
+        QCOMPARE(TheQueue().Size(), 1);
+        TheQueue().Clear();
+        TheLink().Select(0);
     }
 
     void exitDialog() {
