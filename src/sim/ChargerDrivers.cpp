@@ -19,3 +19,13 @@ void InstallChargerDrivers() {
         drivers.push_back(std::make_unique<CSimDriver>());
     TheLink().SetDrivers(std::move(drivers));
 }
+
+bool SelectSimulatedChargerOnly() {
+    std::vector<std::unique_ptr<CFtDriver>> drivers;
+    drivers.push_back(std::make_unique<CSimDriver>());
+    TheLink().SetDrivers(std::move(drivers));
+    if (TheLink().Enumerate(false) != 1)
+        return false;
+    TheLink().Select(0);
+    return true;
+}

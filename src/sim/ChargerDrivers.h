@@ -4,3 +4,7 @@
 // serial ports listed in KELVORA_SERIAL_PORTS and, when KELVORA_SIMULATOR is set, the
 // simulated charger.
 void InstallChargerDrivers();
+
+// Gives the link the simulated charger alone and selects it; false when it is not found. For
+// tests that need a charger and nothing else.
+bool SelectSimulatedChargerOnly();

@@ -1,6 +1,7 @@
 // Intel-hex image sources and the firmware update procedure against the simulated charger and
 // module: exchanges, progress, loader failures and the restart from the loader start.
 
+#include "ChargerDrivers.h"
 #include "CommWorker.h"
 #include "Crc16.h"
 #include "IntelHexFile.h"
@@ -81,11 +82,7 @@ class TestUpdate : public QObject {
 private slots:
     void initTestCase() {
         SetLanguage(Language::English);
-        std::vector<std::unique_ptr<CFtDriver>> drivers;
-        drivers.push_back(std::make_unique<CSimDriver>());
-        TheLink().SetDrivers(std::move(drivers));
-        QCOMPARE(TheLink().Enumerate(false), std::uint64_t(1));
-        TheLink().Select(0);
+        QVERIFY(SelectSimulatedChargerOnly());
         SetMessageBoxHandler([this](const QString& text, unsigned, const QString&) {
             m_boxes << text;
             return m_answers.isEmpty() ? int(IDCANCEL) : m_answers.takeFirst();

@@ -1,6 +1,7 @@
 // The queue and the communication worker against the simulated charger: exchanges, owner
 // notifications, the retry policy, aborting and stopping.
 
+#include "ChargerDrivers.h"
 #include "CmdOwner.h"
 #include "CommWorker.h"
 #include "Crc16.h"
@@ -97,11 +98,7 @@ class TestWorker : public QObject {
 private slots:
     void initTestCase() {
         SetLanguage(Language::English);
-        std::vector<std::unique_ptr<CFtDriver>> drivers;
-        drivers.push_back(std::make_unique<CSimDriver>());
-        TheLink().SetDrivers(std::move(drivers));
-        QCOMPARE(TheLink().Enumerate(false), std::uint64_t(1));
-        TheLink().Select(0);
+        QVERIFY(SelectSimulatedChargerOnly());
         SetMessageBoxHandler([this](const QString& text, unsigned style, const QString&) {
             m_boxes.append({text, style});
             return m_answers.isEmpty() ? int(IDCANCEL) : m_answers.takeFirst();

@@ -1,6 +1,7 @@
 // Command scripts: loading with its error rules, and runs against the simulated module with
 // nested loops, cancelling during a pause and failed commands.
 
+#include "ChargerDrivers.h"
 #include "CommWorker.h"
 #include "Crc16.h"
 #include "Script.h"
@@ -60,11 +61,7 @@ class TestScript : public QObject {
 private slots:
     void initTestCase() {
         SetLanguage(Language::English);
-        std::vector<std::unique_ptr<CFtDriver>> drivers;
-        drivers.push_back(std::make_unique<CSimDriver>());
-        TheLink().SetDrivers(std::move(drivers));
-        QCOMPARE(TheLink().Enumerate(false), std::uint64_t(1));
-        TheLink().Select(0);
+        QVERIFY(SelectSimulatedChargerOnly());
         TheWorker().SetMainOwner(&m_main);
         TheWorker().Start();
     }

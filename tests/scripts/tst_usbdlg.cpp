@@ -2,6 +2,7 @@
 // default handling of failed exchanges with scripted message-box answers, the protocol pane and
 // the Connect/Disconnect shortcuts.
 
+#include "ChargerDrivers.h"
 #include "CommWorker.h"
 #include "OutputDlg.h"
 #include "SimCharger.h"
@@ -85,10 +86,7 @@ class TestUsbDlg : public QObject {
 private slots:
     void initTestCase() {
         SetLanguage(Language::English);
-        std::vector<std::unique_ptr<CFtDriver>> drivers;
-        drivers.push_back(std::make_unique<CSimDriver>());
-        TheLink().SetDrivers(std::move(drivers));
-        QCOMPARE(TheLink().Enumerate(false), std::uint64_t(1));
+        QVERIFY(SelectSimulatedChargerOnly());
         SetMessageBoxHandler([this](const QString& text, unsigned style, const QString&) {
             m_boxes.append({text, style});
             return m_answers.isEmpty() ? int(IDCANCEL) : m_answers.takeFirst();
