@@ -5,8 +5,10 @@
 #include "CommWorker.h"
 #include "DeviceWatch.h"
 #include "FolderPicker.h"
+#include "GraphsDlg.h"
 #include "InfoCmd.h"
 #include "Logos.h"
+#include "Merge.h"
 #include "MyButton.h"
 #include "NameIndex.h"
 #include "Output.h"
@@ -332,7 +334,11 @@ bool CVeltrumDlg::OnCommand(int id) {
         if (m_nRole >= CRegVT::RoleDentist)
             NotAvailable();
         return true;
-    case 32806: // graphs
+    case 32806:
+        // Configuration and Admin see every module and may add the battery classes.
+        CMerge::Run(BaseFolder(), m_nRole > CRegVT::RoleDentist, TheModuleInfo().m_strModuleId,
+                    m_nRole > CRegVT::RoleDentist, NameOrId, this);
+        return true;
     case 32812: // feedback thresholds
     case 32813: // feedback mode
     case 32811: // thresholds
@@ -389,6 +395,7 @@ void CVeltrumDlg::keyPressEvent(QKeyEvent* event) {
 
 void CVeltrumDlg::OnClose() {
     m_timer.stop();
+    CWndQueue::Get().CloseAll();
     setEnabled(false);
     PostTerminate(m_terminate);
 }

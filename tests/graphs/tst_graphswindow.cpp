@@ -1,0 +1,234 @@
+// The time-range dialog and the graphs window on the hand-made base folder.
+#include "CGraph.h"
+#include "DiagramDlg.h"
+#include "ExportImage.h"
+#include "GraphsDlg.h"
+#include "Merge.h"
+#include "TabCtrlOD.h"
+#include "Texts.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString kBase = QStringLiteral(VELTRUM_DATA "/base");
+
+QDate DayOf(std::int64_t seconds) {
+    return QDateTime::fromSecsSinceEpoch(seconds).date();
+}
+
+} // namespace
+
+class TestGraphsWindow : public QObject {
+    Q_OBJECT
+
+    QStringList m_messages;
+
+    // A graphs window on every file of module M1234, shown.
+    CGraphsDlg* OpenWindow(const QString& folder, bool includeTestBursts = true) {
+        CDiagramDlg dialog(kBase, QStringLiteral("M1234"), false, false);
+        if (!dialog.Fill())
+            return nullptr;
+        auto* window = new CGraphsDlg(folder, false);
+        for (const CFileInfo& file : dialog.SelectedFiles())
+            window->LoadFile(file.path, dialog.Modules().Current()->range1,
+                             dialog.Modules().Current()->range2);
+        if (!window->Open(includeTestBursts)) {
+            delete window;
+            return nullptr;
+        }
+        return window;
+    }
+
+private slots:
+    void init() {
+        m_messages.clear();
+        SetMessageBoxHandler([this](const QString& text, unsigned, const QString&) {
+            m_messages.append(text);
+            return int(IDOK);
+        });
+    }
+    void cleanup() {
+        CWndQueue::Get().CloseAll();
+        SetMessageBoxHandler(nullptr);
+    }
+
+    // The module list, the pickers limited to the module's bounds and the counters.
+    void dialogShowsModulesAndBounds() {
+        CDiagramDlg dialog(kBase, QString(), true, true);
+        QVERIFY(dialog.Fill());
+        QCOMPARE(dialog.ModuleBox()->count(), dialog.Modules().Modules().size());
+        QVERIFY(dialog.ModuleBox()->count() >= 1);
+        QVERIFY(dialog.TestBurstsBox()->isChecked());
+
+        for (int row = 0; row < dialog.ModuleBox()->count(); ++row) {
+            dialog.ModuleBox()->setCurrentRow(row);
+            const CModuleEntry& entry = *dialog.Modules().Current();
+            QCOMPARE(entry.name, dialog.ModuleBox()->item(row)->text());
+            for (int id : {1115, 1116, 1117, 1120}) {
+                QCOMPARE(dialog.Picker(id)->minimumDate(), DayOf(entry.bounds.start));
+                QCOMPARE(dialog.Picker(id)->maximumDate(), DayOf(entry.bounds.end));
+            }
+            QCOMPARE(dialog.Picker(1115)->date(), DayOf(entry.bounds.start));
+            QCOMPARE(dialog.Picker(1116)->date(), DayOf(entry.bounds.end));
+            QCOMPARE(dialog.Counter(1125)->text(),
+                     QString::number(dialog.Modules().Files().Files().size()));
+            QCOMPARE(dialog.Counter(1126)->text(),
+                     QString::number(dialog.Modules().SelectedCount()));
+            QVERIFY(dialog.ShowButton()->isEnabled());
+        }
+    }
+
+    // A from-date after the until-date moves the until-date along and the other way round;
+    // an empty range 1 selects nothing and disables "Show graph".
+    void pickerRules() {
+        CDiagramDlg dialog(kBase, QStringLiteral("M1234"), false, false);
+        QVERIFY(dialog.Fill());
+        QCOMPARE(dialog.ModuleBox()->count(), 1);
+        QDateEdit* from = dialog.Picker(1115);
+        QDateEdit* until = dialog.Picker(1116);
+        const QDate first = from->minimumDate();
+        const QDate last = until->maximumDate();
+
+        from->setDate(last);
+        QCOMPARE(until->date(), last);
+        QCOMPARE(QDateTime::fromSecsSinceEpoch(dialog.Modules().Current()->range1.end).date(),
+                 last);
+        until->setDate(first);
+        QCOMPARE(from->date(), first);
+        QCOMPARE(dialog.Counter(1126)->text(), QStringLiteral("0"));
+        QVERIFY(!dialog.ShowButton()->isEnabled());
+        QVERIFY(dialog.ExtraButton()->isHidden());
+
+        until->setDate(last);
+        QVERIFY(dialog.ShowButton()->isEnabled());
+        QVERIFY(dialog.Counter(1126)->text().toInt() > 0);
+    }
+
+    void noDataShowsMessage() {
+        QTemporaryDir empty;
+        QDir(empty.path()).mkdir(QStringLiteral(".hidden"));
+        CDiagramDlg dialog(empty.path(), QString(), false, false);
+        QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+        QCOMPARE(m_messages, QStringList{LoadText(210)});
+    }
+
+    // Switching tabs fits the window to the diagram, never narrower than the tab headers.
+    void tabSwitchFitsWindow() {
+        QTemporaryDir folder;
+        CGraphsDlg* window = OpenWindow(folder.path());
+        QVERIFY(window);
+        QCOMPARE(CWndQueue::Get().Windows().size(), 1);
+        CTabCtrlOD& tabs = window->Tabs();
+        for (int tab = 0; tab < kGraphCount; ++tab) {
+            tabs.SetCurrentTab(tab);
+            const CGraph& graph = tabs.Graph(tab);
+            QVERIFY(window->width() >= tabs.HeaderWidth());
+            QCOMPARE(graph.rect.width(), std::max(graph.width, tabs.HeaderWidth()));
+            QCOMPARE(window->width(), tabs.SizeFor(graph.rect.size()).width());
+            QVERIFY(!window->ScrollBar().isEnabled());
+        }
+    }
+
+    void maximiseAndRestore() {
+        QTemporaryDir folder;
+        CGraphsDlg* window = OpenWindow(folder.path());
+        QVERIFY(window);
+        CTabCtrlOD& tabs = window->Tabs();
+        QList<QRect> before;
+        for (int tab = 0; tab < kGraphCount; ++tab)
+            before.append(tabs.Graph(tab).rect);
+
+        window->showMaximized();
+        QTRY_VERIFY(tabs.maximized);
+        QTRY_COMPARE(tabs.Graph(2).rect, tabs.DisplayArea());
+        window->showNormal();
+        QTRY_VERIFY(!tabs.maximized);
+        for (int tab = 0; tab < kGraphCount; ++tab)
+            QCOMPARE(tabs.Graph(tab).rect, before[tab]);
+
+        const qint64 rendered = tabs.Current()->image.cacheKey();
+        window->showMinimized();
+        QTRY_VERIFY(tabs.minimized);
+        window->showNormal();
+        QTRY_VERIFY(!tabs.minimized);
+        QCOMPARE(tabs.Current()->image.cacheKey(), rendered);
+    }
+
+    // "No test bursts" rebuilds the statistics and the diagrams with their default settings.
+    void toggleTestBursts() {
+        QTemporaryDir folder;
+        CGraphsDlg* window = OpenWindow(folder.path());
+        QVERIFY(window);
+        auto kinds = [window] {
+            QList<int> kinds;
+            for (int i = 0; i < window->Events().GetCount(); ++i)
+                kinds.append(window->Events().GetAt(i)->kind);
+            return kinds;
+        };
+        const QList<int> withBursts = kinds();
+        window->Tabs().Graph(0).kind = 0;
+        window->Tabs().Graph(0).title = QStringLiteral("edited");
+
+        window->OnCommand(32902);
+        QVERIFY(window->NoTestBursts());
+        QVERIFY(!kinds().contains(2));
+        QVERIFY(kinds() != withBursts);
+        QCOMPARE(window->Tabs().Graph(0).kind, 1);
+        QVERIFY(window->Tabs().Graph(0).title != QStringLiteral("edited"));
+
+        window->OnCommand(32902);
+        QCOMPARE(kinds(), withBursts);
+    }
+
+    void tooltipOfDateLabel() {
+        QTemporaryDir folder;
+        CGraphsDlg* window = OpenWindow(folder.path());
+        QVERIFY(window);
+        const CGraph& graph = *window->Tabs().Current();
+        QVERIFY(graph.Count() > 0);
+        const QPoint label(graph.rect.left() + graph.PointX(0) + 1, graph.rect.bottom() - 20);
+        QCOMPARE(graph.HitTest(label), 0);
+        const QString text = window->Tabs().TooltipAt(label);
+        QCOMPARE(text, graph.TooltipText(0));
+        QVERIFY(text.contains(u'\n'));
+        QVERIFY(window->Tabs().TooltipAt(graph.rect.topLeft()).isEmpty());
+    }
+
+    void saveAllWritesFivePngFiles() {
+        QTemporaryDir folder;
+        CGraphsDlg* window = OpenWindow(folder.path());
+        QVERIFY(window);
+        window->Tabs().Graph(4).kind = 0;
+        window->OnCommand(32889);
+        const QString name = window->Tabs().Data().name;
+        QStringList expected;
+        for (int tab = 0; tab < kGraphCount; ++tab)
+            expected.append(
+                QFileInfo(ImageFileName(folder.path(), name, tab == 4 ? 0 : 1, tab)).fileName());
+        QCOMPARE(QDir(folder.path()).entryList({QStringLiteral("*.png")}, QDir::Files), expected);
+        QCOMPARE(m_messages, QStringList{LoadText(142) + folder.path()});
+    }
+
+    void closeAllEmptiesTheQueue() {
+        QTemporaryDir folder;
+        QVERIFY(OpenWindow(folder.path()));
+        QVERIFY(OpenWindow(folder.path()));
+        QCOMPARE(CWndQueue::Get().Windows().size(), 2);
+        CWndQueue::Get().CloseAll();
+        QVERIFY(CWndQueue::Get().Windows().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestGraphsWindow)
+#include "tst_graphswindow.moc"
