@@ -71,7 +71,6 @@ void CGraphsDlg::BuildMenu() {
     AddItem(print, 32875, TemplateText("All graphs", "Alle Grafiken"));
     print->addSeparator();
     AddItem(print, 32876, TemplateText("Select new printer ...", "Neuen Drucker auswählen ..."));
-    SetCommandId(m_menuBar->addAction(TemplateText("Labels", "Beschriftung")), 32886);
     // In a menu of its own, so that its check mark can be seen.
     QMenu* options = m_menuBar->addMenu(TemplateText("Options", "Optionen"));
     m_testBurstsItem = AddItem(options, 32902, TemplateText("No test bursts", "Keine Testbursts"));
@@ -226,9 +225,6 @@ bool CGraphsDlg::OnCommand(int id) {
     case 32876:
         CPrintWin::SelectPrinter(AppPrinter(), this);
         return true;
-    case 32886:
-        EditLayout();
-        return true;
     case 32902:
         ToggleTestBursts();
         return true;
@@ -258,8 +254,6 @@ void CGraphsDlg::Print(int firstTab, int lastTab) {
     for (int tab = firstTab; tab <= lastTab; ++tab)
         job.PrintImage(m_tabs->Graph(tab).image);
 }
-
-void CGraphsDlg::EditLayout() {}
 
 void CGraphsDlg::ToggleTestBursts() {
     m_noTestBursts = !m_noTestBursts;

@@ -54,7 +54,6 @@ private:
     void FitDiagramsToWindow();
     void SaveAll();
     void Print(int firstTab, int lastTab);
-    void EditLayout();
     void ToggleTestBursts();
 
     QString m_folder;
