@@ -53,8 +53,10 @@ int main(int argc, char* argv[]) {
         for (auto& graph : graphs)
             graph->Layout();
         const qint64 rendered = timer.nsecsElapsed();
+        QList<std::pair<QImage, QString>> images;
         for (int tab = 0; tab < kGraphCount; ++tab)
-            SaveImage(*graphs[tab], tab, dir.path());
+            images.append({graphs[tab]->image, ImageFileName(dir.path(), data.name, graphs[tab]->kind, tab)});
+        SaveImages(images);
         const qint64 saved = timer.nsecsElapsed();
         out << count << "  " << measured / 1e6 << "  " << (rendered - measured) / 1e6 << "  "
             << (saved - rendered) / 1e6 << "  " << saved / 1e6 << "   (" << graphs[0]->width

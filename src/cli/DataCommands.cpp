@@ -225,9 +225,12 @@ int WriteDiagrams(const ReportOptions& options, const CStatsArray& nights) {
         graph->rect = QRect(0, 0, options.width == 0 ? 1 : options.width, options.height);
         graph->Layout();
     }
-    for (int tab = 0; tab < kGraphCount && !options.png.isEmpty(); ++tab) {
-        const QString path = ImageFileName(options.png, data.name, graphs[tab]->kind, tab);
-        if (!SaveImage(ShownImage(*graphs[tab], options), path))
+    if (!options.png.isEmpty()) {
+        QList<std::pair<QImage, QString>> images;
+        for (int tab = 0; tab < kGraphCount; ++tab)
+            images.append({ShownImage(*graphs[tab], options),
+                           ImageFileName(options.png, data.name, graphs[tab]->kind, tab)});
+        if (!SaveImages(images))
             return EXIT_FAILED;
     }
     if (options.pdf.isEmpty())

@@ -6,7 +6,9 @@
 
 #include <QCoreApplication>
 
+#include <future>
 #include <stdexcept>
+#include <vector>
 
 QString ImageFileName(const QString& folder, const QString& name, int kind, int tab) {
     QString cleaned = name;
@@ -27,4 +29,24 @@ bool SaveImage(const CGraph& graph, int tab, const QString& folder) {
     if (tab < 0 || tab >= kGraphCount)
         throw std::invalid_argument("graph tab index out of range");
     return SaveImage(graph.image, ImageFileName(folder, graph.data.name, graph.kind, tab));
+}
+
+bool SaveImages(const QList<std::pair<QImage, QString>>& images) {
+    std::vector<std::future<bool>> written;
+    for (const auto& [image, path] : images)
+        written.push_back(std::async(std::launch::async, [&image = image, &path = path] {
+            return image.save(path, "PNG");
+        }));
+    QList<bool> results;
+    for (auto& result : written)
+        results.append(result.get());
+    // Messages only from this thread, after every encoder has finished.
+    bool all = true;
+    for (qsizetype i = 0; i < results.size(); ++i) {
+        if (!results[i]) {
+            ShowMessage(FormatText(343, {images[i].second}), MB_OK, QCoreApplication::applicationName());
+            all = false;
+        }
+    }
+    return all;
 }

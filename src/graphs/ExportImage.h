@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QImage>
+#include <QList>
 #include <QString>
 
+#include <utility>
+
 class CGraph;
-class QImage;
 
 // "folder/name_Bar_Graph_tab.png" (or _Line_); characters that file names cannot hold are
 // replaced by "_" in the name part.
@@ -15,3 +18,7 @@ bool SaveImage(const QImage& image, const QString& path);
 // cannot be written is reported in a message naming it; false then. A tab outside 0..4 throws
 // std::invalid_argument.
 bool SaveImage(const CGraph& graph, int tab, const QString& folder);
+// Writes several images as PNG files at once, encoding them side by side on the available
+// cores. Each file that cannot be written is reported afterwards in a message naming it; false
+// then.
+bool SaveImages(const QList<std::pair<QImage, QString>>& images);
