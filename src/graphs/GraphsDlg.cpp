@@ -3,6 +3,7 @@
 #include "CDataFile.h"
 #include "CGraph.h"
 #include "ExportImage.h"
+#include "GraphLayoutDlg.h"
 #include "GraphResources.h"
 #include "Logos.h"
 #include "Prepare.h"
@@ -71,6 +72,7 @@ void CGraphsDlg::BuildMenu() {
     AddItem(print, 32875, TemplateText("All graphs", "Alle Grafiken"));
     print->addSeparator();
     AddItem(print, 32876, TemplateText("Select new printer ...", "Neuen Drucker auswählen ..."));
+    SetCommandId(m_menuBar->addAction(TemplateText("Labels", "Beschriftung")), 32886);
     // In a menu of its own, so that its check mark can be seen.
     QMenu* options = m_menuBar->addMenu(TemplateText("Options", "Optionen"));
     m_testBurstsItem = AddItem(options, 32902, TemplateText("No test bursts", "Keine Testbursts"));
@@ -225,6 +227,9 @@ bool CGraphsDlg::OnCommand(int id) {
     case 32876:
         CPrintWin::SelectPrinter(AppPrinter(), this);
         return true;
+    case 32886:
+        EditLayout();
+        return true;
     case 32902:
         ToggleTestBursts();
         return true;
@@ -253,6 +258,30 @@ void CGraphsDlg::Print(int firstTab, int lastTab) {
         return;
     for (int tab = firstTab; tab <= lastTab; ++tab)
         job.PrintImage(m_tabs->Graph(tab).image);
+}
+
+void CGraphsDlg::EditLayout() {
+    CGraph* graph = m_tabs->Current();
+    if (!graph)
+        return;
+    GraphLayout layout;
+    graph->ExportLayout(layout);
+    CGraphLayoutDlg dialog(layout, this);
+    if (dialog.exec() == QDialog::Accepted)
+        ApplyLayout(dialog.Layout());
+}
+
+void CGraphsDlg::ApplyLayout(const GraphLayout& layout) {
+    CGraph* graph = m_tabs->Current();
+    const bool shared =
+        layout.name != m_tabs->Data().name || layout.axisTitle != m_tabs->Data().axisTitle;
+    graph->ImportLayout(layout);
+    for (int tab = 0; tab < kGraphCount; ++tab) {
+        if (shared || &m_tabs->Graph(tab) == graph)
+            m_tabs->Graph(tab).Layout();
+    }
+    UpdateScrollBar();
+    m_tabs->update();
 }
 
 void CGraphsDlg::ToggleTestBursts() {

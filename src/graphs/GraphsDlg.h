@@ -4,6 +4,7 @@
 #include "TipDialog.h"
 
 class CGraph;
+struct GraphLayout;
 class CTabCtrlOD;
 class QAction;
 class QMenuBar;
@@ -33,6 +34,9 @@ public:
     const CDataArray& Events() const { return m_events; }
     bool NoTestBursts() const { return m_noTestBursts; }
 
+    // Takes over the settings of the layout dialog into the current diagram and renders it
+    // again, or all five when the shared name or axis title changed.
+    void ApplyLayout(const GraphLayout& layout);
     // Writes the diagram of a tab (-1: the selected one) as PNG into the window's folder.
     bool SaveImage(int tab);
 
@@ -54,6 +58,7 @@ private:
     void FitDiagramsToWindow();
     void SaveAll();
     void Print(int firstTab, int lastTab);
+    void EditLayout();
     void ToggleTestBursts();
 
     QString m_folder;

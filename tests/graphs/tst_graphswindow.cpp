@@ -2,6 +2,7 @@
 #include "CGraph.h"
 #include "DiagramDlg.h"
 #include "ExportImage.h"
+#include "GraphLayoutDlg.h"
 #include "GraphsDlg.h"
 #include "Merge.h"
 #include "TabCtrlOD.h"
@@ -13,8 +14,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -218,6 +222,109 @@ private slots:
                 QFileInfo(ImageFileName(folder.path(), name, tab == 4 ? 0 : 1, tab)).fileName());
         QCOMPARE(QDir(folder.path()).entryList({QStringLiteral("*.png")}, QDir::Files), expected);
         QCOMPARE(m_messages, QStringList{LoadText(142) + folder.path()});
+    }
+
+    // Changing only the title renders the current diagram again; the shared name all five.
+    void layoutChangesRenderWhatTheyAffect() {
+        QTemporaryDir folder;
+        CGraphsDlg* window = OpenWindow(folder.path());
+        QVERIFY(window);
+        window->Tabs().SetCurrentTab(2);
+        auto keys = [window] {
+            QList<qint64> keys;
+            for (int tab = 0; tab < kGraphCount; ++tab)
+                keys.append(window->Tabs().Graph(tab).image.cacheKey());
+            return keys;
+        };
+        GraphLayout layout;
+        window->Tabs().Graph(2).ExportLayout(layout);
+        layout.title = QStringLiteral("Longest bite");
+        QList<qint64> before = keys();
+        window->ApplyLayout(layout);
+        QList<qint64> after = keys();
+        for (int tab = 0; tab < kGraphCount; ++tab)
+            QCOMPARE(after[tab] != before[tab], tab == 2);
+        QCOMPARE(window->Tabs().Graph(2).title, QStringLiteral("Longest bite"));
+
+        layout.name = QStringLiteral("December");
+        before = keys();
+        window->ApplyLayout(layout);
+        after = keys();
+        for (int tab = 0; tab < kGraphCount; ++tab)
+            QVERIFY(after[tab] != before[tab]);
+        QCOMPARE(window->Tabs().Data().name, QStringLiteral("December"));
+    }
+
+    // The gap only for bars; the width is a bar width or a point distance.
+    void layoutDialogFollowsKind() {
+        GraphLayout layout{1, 0, 4, 30, QStringLiteral("T"), {}, {}, {}, {}, {}};
+        CGraphLayoutDlg dialog(layout);
+        dialog.show();
+        QVERIFY(dialog.Edit(1024)->isVisible());
+        QCOMPARE(dialog.WidthLabel()->text(), LoadText(329));
+        QString tip;
+        QVERIFY(dialog.GetTipText(1023, tip));
+        QCOMPARE(tip, LoadText(336));
+
+        dialog.Radio(1020)->click();
+        QVERIFY(!dialog.Edit(1024)->isVisible());
+        QCOMPARE(dialog.WidthLabel()->text(), LoadText(330));
+        QVERIFY(dialog.GetTipText(1023, tip));
+        QCOMPARE(tip, LoadText(335));
+        QVERIFY(dialog.GetTipText(1030, tip));
+        QCOMPARE(tip, LoadText(338) + LoadText(331));
+    }
+
+    void layoutDialogRanges_data() {
+        QTest::addColumn<QString>("width");
+        QTest::addColumn<QString>("gap");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("smallest") << "16"
+                                  << "0" << true;
+        QTest::newRow("largest") << "100"
+                                 << "100" << true;
+        QTest::newRow("narrow") << "15"
+                                << "0" << false;
+        QTest::newRow("wide") << "101"
+                              << "0" << false;
+        QTest::newRow("negative gap") << "20"
+                                      << "-1" << false;
+        QTest::newRow("wide gap") << "20"
+                                  << "101" << false;
+        QTest::newRow("no number") << ""
+                                   << "0" << false;
+    }
+    void layoutDialogRanges() {
+        QFETCH(QString, width);
+        QFETCH(QString, gap);
+        QFETCH(bool, accepted);
+        CGraphLayoutDlg dialog(GraphLayout{1, 0, 4, 30, {}, {}, {}, {}, {}, {}});
+        dialog.show();
+        dialog.Edit(1023)->setText(width);
+        dialog.Edit(1024)->setText(gap);
+        dialog.accept();
+        QCOMPARE(dialog.result() == QDialog::Accepted, accepted);
+        QCOMPARE(m_messages.size(), accepted ? 0 : 1);
+        if (accepted) {
+            QCOMPARE(dialog.Layout().barWidth, width.toInt());
+            QCOMPARE(dialog.Layout().gap, gap.toInt());
+        }
+    }
+
+    // Where the legend edit wraps a line, the legend gets a line of its own.
+    void legendKeepsSoftLineBreaks() {
+        CGraphLayoutDlg dialog(GraphLayout{1, 0, 4, 30, {}, {}, {}, {}, {}, {}});
+        dialog.show();
+        dialog.LegendEdit()->setFixedWidth(120);
+        dialog.LegendEdit()->setPlainText(
+            QStringLiteral("Short\nnights of a long winter with many bites"));
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        dialog.accept();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        const QStringList lines = dialog.Layout().legend.split(u'\n');
+        QVERIFY(lines.size() > 2);
+        QCOMPARE(lines.first(), QStringLiteral("Short"));
+        QCOMPARE(lines.join(u' '), QStringLiteral("Short nights of a long winter with many bites"));
     }
 
     void closeAllEmptiesTheQueue() {
