@@ -4,6 +4,7 @@
 #include "CliCommands.h"
 #include "ExportImage.h"
 #include "GraphResources.h"
+#include "NightsCsv.h"
 #include "Prepare.h"
 #include "PrintWin.h"
 #include "Series.h"
@@ -154,24 +155,8 @@ bool LoadModule(const ReportOptions& options, CDataArray& events) {
     return true;
 }
 
-QString Real(double value) {
-    return QString::number(value, 'f', 3);
-}
-
 void WriteNights(QTextStream& out, const CDataArray& events) {
-    out << "night,startSeconds,endSeconds,nightSeconds,events,countA,countB,countBoth,episodes,"
-           "eventsPerEpisode,maxDurationMs,avgDurationMs,totalSeconds,eventsPerHour,"
-           "durationPerHour,class0,class1,class2,class3\n";
-    const CStartEndArray& nights = events.Nights();
-    for (int k = 0; k < nights.GetCount(); ++k) {
-        const CStats& s = nights.At(k);
-        out << k << ',' << s.startSeconds << ',' << s.endSeconds << ',' << s.nightSeconds << ','
-            << s.Events() << ',' << s.countA << ',' << s.countB << ',' << s.countBoth << ','
-            << s.episodes << ',' << Real(s.eventsPerEpisode) << ',' << s.maxDurationMs << ','
-            << s.avgDurationMs << ',' << Real(s.totalSeconds) << ',' << Real(s.eventsPerHour) << ','
-            << Real(s.durationPerHour) << ',' << s.classCount[0] << ',' << s.classCount[1] << ','
-            << s.classCount[2] << ',' << s.classCount[3] << '\n';
-    }
+    WriteNightsCsv(out, events.Nights());
 }
 
 void WriteEvents(QTextStream& out, const CDataArray& events) {

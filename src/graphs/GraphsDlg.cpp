@@ -6,15 +6,19 @@
 #include "GraphLayoutDlg.h"
 #include "GraphResources.h"
 #include "Logos.h"
+#include "NightsCsv.h"
 #include "Prepare.h"
 #include "PrintWin.h"
 #include "TabCtrlOD.h"
 #include "Texts.h"
 #include "ToolTip.h"
 
+#include <QDir>
 #include <QMenuBar>
 #include <QResizeEvent>
+#include <QSaveFile>
 #include <QScrollBar>
+#include <QTextStream>
 #include <QVBoxLayout>
 #include <QWindowStateChangeEvent>
 
@@ -67,6 +71,8 @@ void CGraphsDlg::BuildMenu() {
     QMenu* file = m_menuBar->addMenu(TemplateText("File", "Datei"));
     AddItem(file, 32888, TemplateText("Save selected graph", "Ausgewählte Grafik speichern"));
     AddItem(file, 32889, TemplateText("Save all graphs", "Alle Grafiken speichern"));
+    file->addSeparator();
+    AddItem(file, 32950, TemplateText("Save statistics as CSV", "Statistik als CSV speichern"));
     QMenu* print = m_menuBar->addMenu(TemplateText("Print", "Drucken"));
     AddItem(print, 32874, TemplateText("Selected graph", "Ausgewählte Grafik"));
     AddItem(print, 32875, TemplateText("All graphs", "Alle Grafiken"));
@@ -218,6 +224,10 @@ bool CGraphsDlg::OnCommand(int id) {
     case 32889:
         SaveAll();
         return true;
+    case 32950:
+        if (SaveStatistics())
+            ShowMessage(LoadText(142) + m_folder, MB_OK, QString());
+        return true;
     case 32874:
         Print(m_tabs->CurrentTab(), m_tabs->CurrentTab());
         return true;
@@ -250,6 +260,27 @@ void CGraphsDlg::SaveAll() {
             return;
     }
     ShowMessage(LoadText(142) + m_folder, MB_OK, QString());
+}
+
+QString CGraphsDlg::StatisticsFileName() const {
+    // The PNG files' name rule, so that the table sorts next to the diagrams.
+    QString path = ImageFileName(m_folder, m_tabs->Data().name, 1, 0);
+    path.chop(QStringLiteral("_Bar_Graph_0.png").size());
+    return path + QStringLiteral("_Statistics.csv");
+}
+
+bool CGraphsDlg::SaveStatistics() {
+    const QString path = StatisticsFileName();
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly)) {
+        QTextStream out(&file);
+        WriteNightsCsv(out, m_events.Nights());
+        out.flush();
+        if (file.commit())
+            return true;
+    }
+    ShowMessage(FormatText(421, {QDir::toNativeSeparators(path)}), MB_OK, QString());
+    return false;
 }
 
 void CGraphsDlg::Print(int firstTab, int lastTab) {

@@ -37,6 +37,10 @@ public:
     // Takes over the settings of the layout dialog into the current diagram and renders it
     // again, or all five when the shared name or axis title changed.
     void ApplyLayout(const GraphLayout& layout);
+    // Writes the nightly statistics as CSV next to the PNG files, as "veltrum-cli report --csv"
+    // does; a file that cannot be written is reported.
+    bool SaveStatistics();
+    QString StatisticsFileName() const;
     // Writes the diagram of a tab (-1: the selected one) as PNG into the window's folder.
     bool SaveImage(int tab);
 

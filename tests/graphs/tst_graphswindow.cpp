@@ -5,6 +5,7 @@
 #include "GraphLayoutDlg.h"
 #include "GraphsDlg.h"
 #include "Merge.h"
+#include "NightsCsv.h"
 #include "TabCtrlOD.h"
 #include "Texts.h"
 
@@ -22,6 +23,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextStream>
 
 namespace {
 
@@ -325,6 +327,31 @@ private slots:
         QVERIFY(lines.size() > 2);
         QCOMPARE(lines.first(), QStringLiteral("Short"));
         QCOMPARE(lines.join(u' '), QStringLiteral("Short nights of a long winter with many bites"));
+    }
+
+    // The table holds what "veltrum-cli report --csv" writes for the same nights.
+    void saveStatisticsAsCsv() {
+        QTemporaryDir folder;
+        CGraphsDlg* window = OpenWindow(folder.path(), false);
+        QVERIFY(window);
+        window->OnCommand(32950);
+        QCOMPARE(m_messages, QStringList{LoadText(142) + folder.path()});
+        QFile file(window->StatisticsFileName());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QString expected;
+        QTextStream out(&expected);
+        WriteNightsCsv(out, window->Events().Nights());
+        out.flush();
+        const QString written = QString::fromUtf8(file.readAll());
+        QCOMPARE(written, expected);
+        QCOMPARE(written.count(u'\n'), window->Events().Nights().GetCount() + 1);
+        QVERIFY(written.startsWith(QStringLiteral("night,startSeconds,")));
+
+        m_messages.clear();
+        QVERIFY(QDir(folder.path()).removeRecursively());
+        window->OnCommand(32950);
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY(m_messages.first() != LoadText(142) + folder.path());
     }
 
     void closeAllEmptiesTheQueue() {
