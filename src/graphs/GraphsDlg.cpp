@@ -38,8 +38,8 @@ QAction* AddItem(QMenu* menu, int id, const QString& text) {
 
 } // namespace
 
-CGraphsDlg::CGraphsDlg(const QString& folder, bool extraInfo)
-    : CTipDialog(QStringLiteral("IDD_GRAPHS"), nullptr), m_folder(folder),
+CGraphsDlg::CGraphsDlg(const QString& folder, bool extraInfo, QWidget* owner)
+    : CTipDialog(QStringLiteral("IDD_GRAPHS"), owner), m_folder(folder),
       m_tabs(new CTabCtrlOD(m_events.Nights(), extraInfo, this)),
       m_scrollBar(new QScrollBar(Qt::Horizontal, this)), m_menuBar(new QMenuBar(this)) {
     setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);

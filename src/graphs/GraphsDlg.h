@@ -17,7 +17,9 @@ class CGraphsDlg : public CTipDialog {
     Q_OBJECT
 public:
     // folder: where "Save" puts the PNG files; extraInfo: class counts on the events bars.
-    CGraphsDlg(const QString& folder, bool extraInfo);
+    // owner: the main window; the graphs window stays a window of its own, but it must be
+    // owned by the main window, which runs modally, to receive input.
+    CGraphsDlg(const QString& folder, bool extraInfo, QWidget* owner = nullptr);
     ~CGraphsDlg() override;
 
     // Adds the events of a data file that fall into range1, then range2. A file that cannot be

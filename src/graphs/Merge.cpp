@@ -18,7 +18,7 @@ CGraphsDlg* CMerge::Run(const QString& baseFolder, bool allModules, const QStrin
         return nullptr;
 
     auto* window = new CGraphsDlg(QDir(baseFolder).filePath(dialog.Modules().Current()->name),
-                                  dialog.ExtraChosen());
+                                  dialog.ExtraChosen(), parent);
     for (const CFileInfo& file : files)
         window->LoadFile(file.path, dialog.Range1(), dialog.Range2());
     if (!window->Open(!dialog.NoTestBursts())) {
