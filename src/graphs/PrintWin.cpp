@@ -42,8 +42,9 @@ bool CPrintWin::StartJob(QWidget* parent) {
     m_printer.setDocName(QStringLiteral("Kelvora"));
     if (m_painter.begin(&m_printer))
         return true;
-    // Another printer cannot help a PDF file that cannot be written.
-    if (m_printer.outputFormat() != QPrinter::NativeFormat)
+    // Another printer cannot help a PDF file that cannot be written; the PDF printer without a
+    // file (there is no other printer) asks for one like any printer selection.
+    if (m_printer.outputFormat() != QPrinter::NativeFormat && !m_printer.outputFileName().isEmpty())
         return false;
     return SelectPrinter(m_printer, parent) && m_painter.begin(&m_printer);
 }
@@ -66,7 +67,8 @@ bool CPrintWin::PrintImage(const QImage& image) {
 bool CPrintWin::SelectPrinter(QPrinter& printer, QWidget* parent) {
     printer.setPageOrientation(QPageLayout::Landscape);
     QPrintDialog dialog(&printer, parent);
-    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+    // The PDF file is offered as one of the printers.
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
