@@ -13,6 +13,7 @@
 #include "Texts.h"
 #include "ToolTip.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QMenuBar>
 #include <QResizeEvent>
@@ -95,7 +96,7 @@ bool CGraphsDlg::LoadFile(const QString& path, const CTimeRange& range1, const C
         return false;
     QString message;
     if (!file.Validate(kMinimumVersion, message)) {
-        ShowMessage(message, MB_OK, QString());
+        ShowMessage(message, MB_OK, QCoreApplication::applicationName());
         return false;
     }
     m_events.LoadFile(file, range1);
@@ -219,14 +220,14 @@ bool CGraphsDlg::OnCommand(int id) {
     switch (id) {
     case 32888:
         if (SaveImage(-1))
-            ShowMessage(LoadText(142) + m_folder, MB_OK, QString());
+            ShowStored();
         return true;
     case 32889:
         SaveAll();
         return true;
     case 32950:
         if (SaveStatistics())
-            ShowMessage(LoadText(142) + m_folder, MB_OK, QString());
+            ShowStored();
         return true;
     case 32874:
         Print(m_tabs->CurrentTab(), m_tabs->CurrentTab());
@@ -254,12 +255,16 @@ bool CGraphsDlg::SaveImage(int tab) {
     return ::SaveImage(m_tabs->Graph(tab), tab, m_folder);
 }
 
+void CGraphsDlg::ShowStored() const {
+    ShowMessage(LoadText(142) + m_folder, MB_OK, QCoreApplication::applicationName());
+}
+
 void CGraphsDlg::SaveAll() {
     for (int tab = 0; tab < kGraphCount; ++tab) {
         if (!SaveImage(tab))
             return;
     }
-    ShowMessage(LoadText(142) + m_folder, MB_OK, QString());
+    ShowStored();
 }
 
 QString CGraphsDlg::StatisticsFileName() const {
@@ -279,7 +284,8 @@ bool CGraphsDlg::SaveStatistics() {
         if (file.commit())
             return true;
     }
-    ShowMessage(FormatText(421, {QDir::toNativeSeparators(path)}), MB_OK, QString());
+    ShowMessage(FormatText(421, {QDir::toNativeSeparators(path)}), MB_OK,
+                QCoreApplication::applicationName());
     return false;
 }
 

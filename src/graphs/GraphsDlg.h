@@ -62,6 +62,8 @@ private:
     void OnScroll(int position);
     // Every diagram, or only the current one, takes the display area and is laid out again.
     void FitDiagramsToWindow();
+    // "Stored in folder" and the folder.
+    void ShowStored() const;
     void SaveAll();
     void Print(int firstTab, int lastTab);
     void EditLayout();
