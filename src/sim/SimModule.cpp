@@ -128,6 +128,9 @@ void CSimModule::RecordNights(const QDateTime& now) {
         }
         testBites(wake, uniform(2, 4), battery);
     }
+    // Tonight is not over yet: only what has already happened is in the memory.
+    const std::uint32_t clockNow = ClockAt(now);
+    events.removeIf([clockNow](const CSimEvent& e) { return e.endSeconds >= clockNow; });
     std::stable_sort(events.begin(), events.end(), [](const CSimEvent& a, const CSimEvent& b) {
         return a.endSeconds != b.endSeconds ? a.endSeconds < b.endSeconds : a.endMillis < b.endMillis;
     });
