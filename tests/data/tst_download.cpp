@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -237,6 +238,20 @@ private slots:
         m_answers = {IDOK};
         QVERIFY(cmd.SaveDataFile(folder, QStringLiteral("kmM")));
         QVERIFY(cmd.m_strSavedPath.startsWith(other.path()));
+    }
+
+    // A folder in which nothing can be created (even for root): the download is reported as not
+    // saved, and nothing half-written stays behind.
+    void writeFailureReported() {
+        if (!QFileInfo(QStringLiteral("/proc/self/fd")).isDir())
+            QSKIP("needs Linux's /proc");
+        CGetDataCmd cmd;
+        Download(cmd, kReply, QStringLiteral("/proc/self"));
+        QString folder = QStringLiteral("fd");
+        QVERIFY(!cmd.SaveDataFile(folder, QStringLiteral("kmM")));
+        QCOMPARE(m_boxes.size(), 1);
+        QVERIFY(m_boxes[0].startsWith(QStringLiteral("The data file /proc/self/fd/2026-12-09_23-58-21.kmM could not")));
+        QVERIFY(cmd.m_strSavedPath.isEmpty());
     }
 
     void nameIndex() {
