@@ -90,7 +90,7 @@ private slots:
         TheWorker().SetMainOwner(&m_main);
         TheWorker().Start();
     }
-    // The worker ends before the queue it waits on is destroyed at exit.
+    // The worker is stopped as the program stops it, through the terminate command.
     void cleanupTestCase() {
         CTerminateCmd terminate;
         PostTerminate(terminate);
