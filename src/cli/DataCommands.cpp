@@ -190,7 +190,7 @@ bool WriteOutput(const QString& target, const CDataArray& events,
 // the area takes the diagram's own width.
 QImage ShownImage(CGraph& graph, const ReportOptions& options) {
     if (options.width == 0)
-        return graph.image;
+        return graph.Render();
     QImage view(graph.rect.size(), QImage::Format_RGB32);
     QPainter painter(&view);
     graph.Present(painter, 0);
@@ -211,11 +211,18 @@ int WriteDiagrams(const ReportOptions& options, const CStatsArray& nights) {
         graph->Layout();
     }
     if (!options.png.isEmpty()) {
-        QList<std::pair<QImage, QString>> images;
-        for (int tab = 0; tab < kGraphCount; ++tab)
-            images.append({ShownImage(*graphs[tab], options),
-                           ImageFileName(options.png, data.name, graphs[tab]->kind, tab)});
-        if (!SaveImages(images))
+        bool saved = true;
+        if (options.width == 0) {
+            QList<CGraph*> whole;
+            for (auto& graph : graphs)
+                whole.append(graph.get());
+            saved = SaveImages(whole, options.png);
+        } else {
+            for (int tab = 0; tab < kGraphCount; ++tab)
+                saved &= SaveImage(ShownImage(*graphs[tab], options),
+                                   ImageFileName(options.png, data.name, graphs[tab]->kind, tab));
+        }
+        if (!saved)
             return EXIT_FAILED;
     }
     if (options.pdf.isEmpty())

@@ -7,23 +7,11 @@
 #include <QLocale>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace {
 
 const QColor kWeekendColour(0, 0, 255);
-
-// Draws text into a box of size box turned 90 degrees counter-clockwise, so that it reads
-// upwards, with the turned box's top-left corner at pos.
-void DrawTurned(QPainter& painter, QPoint pos, QSize box, const QString& text, int flags,
-                const QColor& colour, const QColor& background) {
-    painter.save();
-    painter.translate(pos.x(), pos.y() + box.width());
-    painter.rotate(-90);
-    const QRect area(QPoint(0, 0), box);
-    painter.fillRect(area, background);
-    painter.setPen(colour);
-    painter.drawText(area, flags, text);
-    painter.restore();
-}
 
 // Tab stops every eight average character widths, as text controls place them.
 int TabStop(const QFontMetrics& metrics) {
@@ -112,7 +100,7 @@ void CGraph::Layout() {
     width = leftMargin + rightMargin + legendWidth + Count() * Pitch();
     if (rect.right() + 1 == 1)
         rect.setRight(width - 1);
-    Render();
+    ++layoutCount;
 }
 
 void CGraph::MeasureLegend() {
@@ -129,7 +117,42 @@ void CGraph::MeasureLegend() {
     legendHeight += 3 * r.HC;
 }
 
-void CGraph::Render() {
+QImage CGraph::Render() {
+    QImage image(width, Height(), QImage::Format_RGB32);
+    QPainter painter(&image);
+    Paint(painter, image.rect());
+    return image;
+}
+
+int CGraph::FirstPainted() const {
+    return std::clamp((m_region.left() - leftMargin) / std::max(1, Pitch()) - 1, 0, Count());
+}
+
+int CGraph::EndPainted() const {
+    return std::clamp((m_region.right() - leftMargin) / std::max(1, Pitch()) + 2, 0, Count());
+}
+
+bool CGraph::Painted(QPoint pos, QSize box) const {
+    return m_region.intersects(QRect(pos, QSize(box.height(), box.width())));
+}
+
+// Draws text into a box of size box turned 90 degrees counter-clockwise, so that it reads
+// upwards, with the turned box's top-left corner at pos.
+void CGraph::DrawTurned(QPainter& painter, QPoint pos, QSize box, const QString& text, int flags,
+                        const QColor& colour, const QColor& background) const {
+    if (!Painted(pos, box))
+        return;
+    painter.save();
+    painter.translate(pos.x(), pos.y() + box.width());
+    painter.rotate(-90);
+    const QRect area(QPoint(0, 0), box);
+    painter.fillRect(area, background);
+    painter.setPen(colour);
+    painter.drawText(area, flags, text);
+    painter.restore();
+}
+
+void CGraph::Paint(QPainter& painter, const QRect& region) {
     const GraphResources& r = GraphResources::Get();
     const int H = Height();
     const int n = Count();
@@ -137,15 +160,18 @@ void CGraph::Render() {
     const int L = leftMargin;
     const int PH = PlotHeight();
 
-    image = QImage(width, H, QImage::Format_RGB32);
-    QPainter painter(&image);
+    m_region = region;
+    painter.save();
+    painter.setClipRect(region, Qt::IntersectClip);
     painter.setFont(r.font);
-    painter.fillRect(image.rect(), Qt::black);
-    painter.fillRect(image.rect().adjusted(2, 2, -2, -2), Qt::white);
+    const QRect whole(0, 0, width, H);
+    painter.fillRect(whole, Qt::black);
+    painter.fillRect(whole.adjusted(2, 2, -2, -2), Qt::white);
     const int captionFlags = Qt::AlignCenter | Qt::TextSingleLine;
     if (n == 0) {
         DrawTurned(painter, QPoint(0, 2 * r.LH), QSize(PH, 2 * r.LH), LoadText(210), captionFlags,
                    Qt::black, Qt::white);
+        painter.restore();
         return;
     }
 
@@ -157,11 +183,13 @@ void CGraph::Render() {
     painter.drawPolyline(axes, 4);
 
     const QSize labelBox(r.DB - 2 * r.LH, r.LH);
-    for (int i = 0; i < n; ++i) {
+    for (int i = FirstPainted(); i < EndPainted(); ++i) {
         const CStats& night = data.nights.At(i);
-        DrawTurned(painter, QPoint(L - 2 + (S - r.LH) / 2 + i * S, H - r.DB + r.HC + 2), labelBox,
-                   DateLabel(night.endSeconds), Qt::AlignRight | Qt::AlignVCenter,
-                   IsWeekend(night.endSeconds) ? kWeekendColour : Qt::black, Qt::white);
+        const QPoint pos(L - 2 + (S - r.LH) / 2 + i * S, H - r.DB + r.HC + 2);
+        if (Painted(pos, labelBox))
+            DrawTurned(painter, pos, labelBox, DateLabel(night.endSeconds),
+                       Qt::AlignRight | Qt::AlignVCenter,
+                       IsWeekend(night.endSeconds) ? kWeekendColour : Qt::black, Qt::white);
     }
     DrawFitted(painter, QRect(QPoint(L - 2, H - 2 * r.LH), QPoint(L - 2 + n * S, H) - QPoint(1, 1)),
                data.axisTitle);
@@ -202,11 +230,14 @@ void CGraph::Render() {
         painter,
         QRect(QPoint(L - 2, nameTop), QPoint(PlotEnd(), nameTop + r.LH * 3 / 2) - QPoint(1, 1)),
         data.name);
+    painter.restore();
 }
 
 // Centred in box when it fits; otherwise left-aligned in the box widened to the image's right
 // edge and cut with an ellipsis.
 void CGraph::DrawFitted(QPainter& painter, QRect box, const QString& text) const {
+    if (!Painted(box.adjusted(0, 0, width, 0)))
+        return;
     const QFontMetrics metrics = painter.fontMetrics();
     painter.setPen(Qt::black);
     if (metrics.horizontalAdvance(text) < box.width()) {
@@ -227,14 +258,18 @@ void CGraph::DrawLegend(QPainter& painter) const {
     const int offset = legendAlign == 2 ? free : legendAlign == 1 ? free / 2 : 0;
     QPoint origin(PlotEnd() + r.HC + rightMargin, r.TOP + r.HC + offset);
     painter.setPen(Qt::black);
+    const int lineHeight = painter.fontMetrics().height();
     for (const QString& line : legend.split(u'\n')) {
-        DrawTabbed(painter, origin, line);
-        origin.ry() += painter.fontMetrics().height();
+        if (Painted(QRect(origin, QSize(legendWidth, lineHeight))))
+            DrawTabbed(painter, origin, line);
+        origin.ry() += lineHeight;
     }
 }
 
 void CGraph::DrawTick(QPainter& painter, int y, const QString& text) const {
     const GraphResources& r = GraphResources::Get();
+    if (!Painted(QRect(0, y - r.LH / 2, PlotEnd() + 1, r.LH)))
+        return;
     painter.setPen(kValueColour);
     painter.drawText(QRect(0, y - r.LH / 2, leftMargin - r.HC - 4, r.LH),
                      Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, text);
@@ -249,6 +284,11 @@ void CGraph::DrawTick(QPainter& painter, int y, const QString& text) const {
 void CGraph::DrawBar(QPainter& painter, const QRect& bar, const QString& text) const {
     const GraphResources& r = GraphResources::Get();
     painter.fillRect(bar, fillColour);
+    // The label lies within its length of the bar's top, inside or above the bar; measure it
+    // only when that reaches into the region.
+    const int reach = int(text.size()) * r.MW + r.HC;
+    if (!Painted(QRect(bar.left(), bar.top() - reach, r.LH + 2, 2 * reach)))
+        return;
     const QFontMetrics metrics(r.font);
     const int tw = metrics.horizontalAdvance(text);
     const int th = metrics.height();
@@ -277,21 +317,30 @@ void CGraph::DrawPoint(QPainter& painter, QPoint point, std::optional<QPoint>& p
 void CGraph::Present(QPainter& target, int scrollPosition) {
     const int visible = rect.width();
     const int H = Height();
+    // Paints the diagram's columns source.left() .. source.right() at x on the target.
+    const auto strip = [&](int x, const QRect& source) {
+        if (source.isEmpty())
+            return;
+        target.save();
+        target.setClipRect(QRect(rect.left() + x, rect.top(), source.width(), H),
+                           Qt::IntersectClip);
+        target.translate(rect.left() + x - source.left(), rect.top());
+        Paint(target, source);
+        target.restore();
+    };
     if (visible < width) {
         scrollOffset = scrollPosition;
         const int L = leftMargin;
         const int plot = Count() * Pitch();
-        const int strip = std::max(0, plot + visible - width);
-        target.drawImage(rect.topLeft(), image, QRect(0, 0, L, H));
-        target.drawImage(rect.topLeft() + QPoint(L, 0), image,
-                         QRect(scrollOffset + L, 0, strip, H));
-        target.drawImage(rect.topLeft() + QPoint(L + strip, 0), image,
-                         QRect(L + plot, 0, width - L - plot, H));
+        const int shown = std::max(0, plot + visible - width);
+        strip(0, QRect(0, 0, L, H));
+        strip(L, QRect(scrollOffset + L, 0, shown, H));
+        strip(L + shown, QRect(L + plot, 0, width - L - plot, H));
         return;
     }
     target.fillRect(QRect(rect.left() + width, rect.top(), visible - width, H), Qt::white);
     scrollOffset = 0;
-    target.drawImage(rect.topLeft(), image);
+    strip(0, QRect(0, 0, width, H));
 }
 
 int CGraph::HitTest(QPoint point) const {

@@ -31,8 +31,10 @@ std::uint32_t RoundStep(double atLeast);
 QString LocaleNumber(double value, int decimals);
 
 // One diagram: a value per night along a date axis, as bars or as a line, with title, name
-// line, value axes, rotated date labels, legend and watermark. It renders itself once into
-// image (Layout); painting and scrolling only copy strips of it (Present).
+// line, value axes, rotated date labels, legend and watermark. Diagrams of years of nights
+// are tens of thousands of pixels wide, so nothing keeps a whole image: Paint draws just the
+// part asked for, the window paints only what it shows (at the screen's pixel ratio), and
+// files and prints are drawn from Render or band by band.
 class CGraph {
 public:
     CGraph(GraphData& data, int titleId, int leftLabelId);
@@ -49,11 +51,14 @@ public:
 
     // Finds the maximum and scales the axes; before the first Layout.
     void Measure();
-    // Sizes the image after the legend and the nights (placing rect if it is not placed yet)
-    // and renders it.
+    // Sizes the diagram after the legend and the nights (placing rect if it is not placed yet).
     void Layout();
-    void Render();
-    // Copies the image into target at rect. A diagram wider than rect keeps its left axis and
+    // Draws the part of the diagram inside region (diagram pixels, 0,0 at its top-left corner)
+    // with painter, whose transformation places the diagram; nothing outside region is drawn.
+    void Paint(QPainter& painter, const QRect& region);
+    // The whole diagram as an image of width x Height() pixels.
+    QImage Render();
+    // Paints the diagram into target at rect. A diagram wider than rect keeps its left axis and
     // its right part (right axis, legend) fixed and shows the plot from scrollPosition on.
     void Present(QPainter& target, int scrollPosition);
     // The night whose date label is under a point of the window, or -1.
@@ -81,7 +86,7 @@ public:
     QRect rect{0, 0, 1, 800}; // where the diagram is shown; a width of 1 means not placed yet
     QRect savedRect;          // rect while the window is maximised
     bool hasRightAxis = false;
-    int width = 0; // image width
+    int width = 0; // diagram width in pixels
     int tickCount = 0;
     std::uint32_t step = 1;
     std::uint32_t rightStep = 1;
@@ -90,7 +95,7 @@ public:
     int barWidth;
     int gap;
     int scrollOffset = 0;
-    QImage image;
+    int layoutCount = 0; // how often the diagram was laid out
     QString title;
     QString leftLabel;
     QString rightLabel;
@@ -105,6 +110,12 @@ protected:
     virtual void ScaleAxis() = 0;
     virtual void ScaleRightAxis() {}
 
+    // Whether box reaches into the region being painted.
+    bool Painted(const QRect& box) const { return m_region.intersects(box); }
+    // The nights whose columns reach into the region being painted: first .. end - 1.
+    int FirstPainted() const;
+    int EndPainted() const;
+
     // A left-axis tick: its number right-aligned left of the axis and a grid line at y.
     void DrawTick(QPainter& painter, int y, const QString& text) const;
     // A filled bar with its value label turned upwards, inside the bar or above it.
@@ -113,7 +124,12 @@ protected:
     void DrawPoint(QPainter& painter, QPoint point, std::optional<QPoint>& previous) const;
 
 private:
+    bool Painted(QPoint pos, QSize box) const;
+    void DrawTurned(QPainter& painter, QPoint pos, QSize box, const QString& text, int flags,
+                    const QColor& colour, const QColor& background) const;
     void MeasureLegend();
     void DrawLegend(QPainter& painter) const;
     void DrawFitted(QPainter& painter, QRect box, const QString& text) const;
+
+    QRect m_region; // what Paint is drawing
 };

@@ -84,7 +84,7 @@ protected:
         if (Count() == 0)
             return;
         DrawLeftTicks(painter);
-        for (int i = 0; i < Count(); ++i) {
+        for (int i = FirstPainted(); i < EndPainted(); ++i) {
             fillColour = kValueColour;
             labelColour = Qt::white;
             QString text;
@@ -99,7 +99,7 @@ protected:
         DrawLeftTicks(painter);
         fillColour = kValueColour;
         std::optional<QPoint> previous;
-        for (int i = 0; i < Count(); ++i) {
+        for (int i = FirstPainted(); i < EndPainted(); ++i) {
             const int h = PixelHeight(ElementValue(data.nights.At(i)), axisTop);
             DrawPoint(painter, QPoint(PointX(i), Baseline() - h), previous);
         }

@@ -1,14 +1,91 @@
 #include "ExportImage.h"
 
 #include "CGraph.h"
+#include "PngWriter.h"
 #include "Series.h"
+
 #include "Texts.h"
 
 #include <QCoreApplication>
+#include <QPainter>
 
+#include <array>
 #include <future>
+#include <memory>
 #include <stdexcept>
 #include <vector>
+
+namespace {
+
+// Rows drawn at a time: a band of a diagram of years is a few megabytes, where the whole
+// diagram would be more than a hundred.
+constexpr int kBandRows = 64;
+
+void ReportUnwritten(const QString& path) {
+    ShowMessage(FormatText(343, {path}), MB_OK, QCoreApplication::applicationName());
+}
+
+// Memory for two bands of at least the given pixels. It stays allocated for later saves:
+// touching fresh memory costs more than drawing into it. Used from one thread at a time.
+std::array<std::vector<std::uint32_t>, 2>& BandMemory(std::size_t pixels) {
+    static std::array<std::vector<std::uint32_t>, 2> memory;
+    for (auto& m : memory) {
+        if (m.size() < pixels)
+            m.resize(pixels);
+    }
+    return memory;
+}
+
+// Draws the diagrams (each with its tab number) band by band into their PNG files while the
+// band before is compressed on another core; reports each file not written afterwards.
+bool SaveDiagrams(const std::vector<std::pair<CGraph*, int>>& diagrams, const QString& folder) {
+    std::vector<std::unique_ptr<CPngWriter>> writers;
+    std::vector<QString> paths;
+    // Two bands, one drawn while the other is compressed.
+    int widest = 1;
+    for (const auto& diagram : diagrams)
+        widest = std::max(widest, diagram.first->width);
+    std::array<std::vector<std::uint32_t>, 2>& memory = BandMemory(std::size_t(widest) * kBandRows);
+    std::array<QImage, 2> bands;
+    int drawing = 0;
+    std::future<void> compressing;
+    for (const auto& [graph, tab] : diagrams) {
+        paths.push_back(ImageFileName(folder, graph->data.name, graph->kind, tab));
+        const QSize size(graph->width, graph->Height());
+        writers.push_back(std::make_unique<CPngWriter>(paths.back(), size));
+        CPngWriter* writer = writers.back().get();
+        if (compressing.valid())
+            compressing.get(); // the other band's view is replaced next
+        for (const int m : {0, 1})
+            bands[m] = QImage(reinterpret_cast<uchar*>(memory[m].data()), std::max(1, size.width()),
+                              kBandRows, widest * 4, QImage::Format_RGB32);
+        for (int y = 0; y < size.height(); y += kBandRows) {
+            const int rows = std::min(kBandRows, size.height() - y);
+            QImage& band = bands[drawing];
+            QPainter painter(&band);
+            painter.translate(0, -y);
+            graph->Paint(painter, QRect(0, y, size.width(), rows));
+            painter.end();
+            if (compressing.valid())
+                compressing.get();
+            compressing = std::async(std::launch::async,
+                                     [writer, &band, rows] { writer->AddRows(band, 0, rows); });
+            drawing ^= 1;
+        }
+    }
+    if (compressing.valid())
+        compressing.get();
+    bool all = true;
+    for (std::size_t i = 0; i < writers.size(); ++i) {
+        if (!writers[i]->Finish()) {
+            ReportUnwritten(paths[i]);
+            all = false;
+        }
+    }
+    return all;
+}
+
+} // namespace
 
 QString ImageFileName(const QString& folder, const QString& name, int kind, int tab) {
     QString cleaned = name;
@@ -19,34 +96,21 @@ QString ImageFileName(const QString& folder, const QString& name, int kind, int 
 }
 
 bool SaveImage(const QImage& image, const QString& path) {
-    if (image.save(path, "PNG"))
+    if (CPngWriter::Write(image, path))
         return true;
-    ShowMessage(FormatText(343, {path}), MB_OK, QCoreApplication::applicationName());
+    ReportUnwritten(path);
     return false;
 }
 
-bool SaveImage(const CGraph& graph, int tab, const QString& folder) {
+bool SaveImage(CGraph& graph, int tab, const QString& folder) {
     if (tab < 0 || tab >= kGraphCount)
         throw std::invalid_argument("graph tab index out of range");
-    return SaveImage(graph.image, ImageFileName(folder, graph.data.name, graph.kind, tab));
+    return SaveDiagrams({{&graph, tab}}, folder);
 }
 
-bool SaveImages(const QList<std::pair<QImage, QString>>& images) {
-    std::vector<std::future<bool>> written;
-    for (const auto& [image, path] : images)
-        written.push_back(std::async(std::launch::async, [&image = image, &path = path] {
-            return image.save(path, "PNG");
-        }));
-    QList<bool> results;
-    for (auto& result : written)
-        results.append(result.get());
-    // Messages only from this thread, after every encoder has finished.
-    bool all = true;
-    for (qsizetype i = 0; i < results.size(); ++i) {
-        if (!results[i]) {
-            ShowMessage(FormatText(343, {images[i].second}), MB_OK, QCoreApplication::applicationName());
-            all = false;
-        }
-    }
-    return all;
+bool SaveImages(const QList<CGraph*>& graphs, const QString& folder) {
+    std::vector<std::pair<CGraph*, int>> diagrams;
+    for (qsizetype tab = 0; tab < graphs.size(); ++tab)
+        diagrams.emplace_back(graphs[tab], int(tab));
+    return SaveDiagrams(diagrams, folder);
 }

@@ -31,6 +31,7 @@ GraphResources::GraphResources()
     TH = QFontMetrics(titleFont).height();
     LH = normal.height();
     HC = (normal.horizontalAdvance(u'X') + 1) / 2;
+    MW = normal.maxWidth();
     DB = HC + 2 * LH + normal.horizontalAdvance(QStringLiteral("88/88/"));
     TOP = (TH + LH) * 3 / 2;
 }

@@ -16,6 +16,7 @@ public:
     int TH = 0;      // title line height
     int LH = 0;      // text line height
     int HC = 0;      // half the width of "X"
+    int MW = 0;      // width of the widest character
     int DB = 0;      // height of the date band below the plot
     int TOP = 0;     // height of the title band above the plot
     QImage logo;     // IDB_LOGO_200x45, the watermark

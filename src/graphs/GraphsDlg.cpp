@@ -260,11 +260,11 @@ void CGraphsDlg::ShowStored() const {
 }
 
 void CGraphsDlg::SaveAll() {
-    for (int tab = 0; tab < kGraphCount; ++tab) {
-        if (!SaveImage(tab))
-            return;
-    }
-    ShowStored();
+    QList<CGraph*> graphs;
+    for (int tab = 0; tab < kGraphCount; ++tab)
+        graphs.append(&m_tabs->Graph(tab));
+    if (SaveImages(graphs, m_folder))
+        ShowStored();
 }
 
 QString CGraphsDlg::StatisticsFileName() const {
@@ -294,7 +294,7 @@ void CGraphsDlg::Print(int firstTab, int lastTab) {
     if (!job.StartJob(this))
         return;
     for (int tab = firstTab; tab <= lastTab; ++tab)
-        job.PrintImage(m_tabs->Graph(tab).image);
+        job.PrintImage(m_tabs->Graph(tab).Render());
 }
 
 void CGraphsDlg::EditLayout() {

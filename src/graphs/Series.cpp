@@ -76,6 +76,8 @@ void CDuration::DrawRightTicks(QPainter& painter) const {
     for (int k = 1; k <= tickCount; ++k) {
         const std::uint64_t value = std::uint64_t(k) * rightStep;
         const int y = Baseline() - PixelHeight(value, rightAxisTop);
+        if (!Painted(QRect(PlotEnd(), y - r.LH / 2, width - PlotEnd(), r.LH)))
+            continue;
         painter.drawText(QRect(QPoint(PlotEnd() + r.HC + 2, y - r.LH / 2),
                                QPoint(width, y + r.LH / 2) - QPoint(1, 1)),
                          Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
@@ -88,7 +90,7 @@ void CDuration::DrawBars(QPainter& painter) {
         return;
     DrawLeftTicks(painter);
     DrawRightTicks(painter);
-    for (int i = 0; i < Count(); ++i) {
+    for (int i = FirstPainted(); i < EndPainted(); ++i) {
         const int x = BarLeft(i);
         fillColour = kValueColour;
         labelColour = Qt::white;
@@ -111,7 +113,7 @@ void CDuration::DrawLines(QPainter& painter) {
     DrawLeftTicks(painter);
     DrawRightTicks(painter);
     std::optional<QPoint> previousMax, previousAverage;
-    for (int i = 0; i < Count(); ++i) {
+    for (int i = FirstPainted(); i < EndPainted(); ++i) {
         const CStats& night = data.nights.At(i);
         const int x = leftMargin + barWidth / 2 - 2 + i * Pitch();
         fillColour = kValueColour;

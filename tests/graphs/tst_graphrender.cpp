@@ -75,7 +75,7 @@ void TestGraphRender::frameAndBarColours() {
     CEvents events(data);
     events.Measure();
     events.Layout();
-    const QImage& image = events.image;
+    const QImage image = events.Render();
     const int W = image.width(), H = image.height();
     for (const QPoint p : {QPoint(0, 0), QPoint(1, H / 2), QPoint(W - 1, H - 1), QPoint(W - 2, 3),
                            QPoint(W / 2, H - 2), QPoint(W / 2, 1)})
@@ -94,11 +94,12 @@ void TestGraphRender::weekendLabels() {
     graph.Measure();
     graph.Layout();
     const GraphResources& r = GraphResources::Get();
+    const QImage image = graph.Render();
     // Night 5 ends on Saturday 12 December, night 6 on Sunday; the others on weekdays.
     for (int k = 0; k < 7; ++k) {
         const QRect band(graph.leftMargin - 2 + k * graph.Pitch(), graph.Baseline() + r.HC,
                          graph.Pitch(), r.DB - 2 * r.LH);
-        const int blue = CountPixels(graph.image, band, IsBlue);
+        const int blue = CountPixels(image, band, IsBlue);
         QVERIFY2(k >= 5 ? blue > 5 : blue == 0, qPrintable(QString::number(k)));
     }
 }
@@ -121,7 +122,7 @@ void TestGraphRender::barLabels() {
     graph.Measure();
     graph.barWidth = QFontMetrics(GraphResources::Get().font).height() + extraWidth;
     graph.Layout();
-    const QImage& image = graph.image;
+    const QImage image = graph.Render();
 
     // Inside the tall bar: white text on the bar colour. Grid lines lie under the bars.
     const int h = graph.PlotHeight() * 1900 / int(graph.axisTop);
@@ -161,7 +162,7 @@ void TestGraphRender::watermark() {
     graph.Layout();
     QCOMPARE(graph.Count() * graph.Pitch(), r.logo.width() + extra);
     const QRect logoArea(graph.leftMargin, r.TOP + 4, r.logo.width(), r.logo.height());
-    QCOMPARE(CountPixels(graph.image, logoArea, IsTinted) > 50, shown);
+    QCOMPARE(CountPixels(graph.Render(), logoArea, IsTinted) > 50, shown);
 }
 
 void TestGraphRender::eventLinesKeepTheirColour() {
@@ -175,7 +176,7 @@ void TestGraphRender::eventLinesKeepTheirColour() {
     events.Layout();
     const int y = events.Baseline() - events.PlotHeight() * 20 / int(events.axisTop);
     // The left edge of the first point's 7 x 7 square.
-    QCOMPARE(QColor(events.image.pixel(events.PointX(0) - 3, y)), QColor(22, 154, 175));
+    QCOMPARE(QColor(events.Render().pixel(events.PointX(0) - 3, y)), QColor(22, 154, 175));
 }
 
 void TestGraphRender::narrowImageInWideArea() {
@@ -193,7 +194,7 @@ void TestGraphRender::narrowImageInWideArea() {
     QPainter painter(&window);
     graph.Present(painter, 30);
     QCOMPARE(graph.scrollOffset, 0);
-    QCOMPARE(window.copy(10, 5, graph.width, 500), graph.image);
+    QCOMPARE(window.copy(10, 5, graph.width, 500), graph.Render());
     const QRect right(10 + graph.width, 5, 100, 500);
     QCOMPARE(CountPixels(window, right, [](QRgb c) { return c != kWhite; }), 0);
 }
@@ -210,15 +211,15 @@ void TestGraphRender::scrolledPlotMoves() {
     const int plot = graph.Count() * graph.Pitch();
     graph.rect = QRect(0, 0, W - 200, H);
     const int P = plot - 200;
+    const QImage image = graph.Render();
     QImage window(W - 200, H, QImage::Format_RGB32);
     QPainter painter(&window);
     for (int scroll : {0, 120}) {
         graph.Present(painter, scroll);
         QCOMPARE(graph.scrollOffset, scroll);
-        QCOMPARE(window.copy(0, 0, L, H), graph.image.copy(0, 0, L, H));
-        QCOMPARE(window.copy(L, 0, P, H), graph.image.copy(L + scroll, 0, P, H));
-        QCOMPARE(window.copy(L + P, 0, W - L - plot, H),
-                 graph.image.copy(L + plot, 0, W - L - plot, H));
+        QCOMPARE(window.copy(0, 0, L, H), image.copy(0, 0, L, H));
+        QCOMPARE(window.copy(L, 0, P, H), image.copy(L + scroll, 0, P, H));
+        QCOMPARE(window.copy(L + P, 0, W - L - plot, H), image.copy(L + plot, 0, W - L - plot, H));
     }
 }
 
