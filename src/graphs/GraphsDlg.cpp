@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QResizeEvent>
 #include <QSaveFile>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTextStream>
 #include <QVBoxLayout>
@@ -114,6 +115,7 @@ bool CGraphsDlg::Open(bool includeTestBursts) {
     Fill();
     CWndQueue::Get().Add(this);
     show();
+    OnTabChanged(); // fits again now that the window frame is known
     return true;
 }
 
@@ -131,8 +133,15 @@ void CGraphsDlg::Fill() {
 void CGraphsDlg::FitWindow(const CGraph& graph) {
     const QSize display = graph.rect.size().expandedTo(QSize(m_tabs->HeaderWidth(), 0));
     const QSize tabs = m_tabs->SizeFor(display);
-    resize(tabs.width(),
-           tabs.height() + m_menuBar->sizeHint().height() + m_scrollBar->sizeHint().height());
+    QSize size(tabs.width(),
+               tabs.height() + m_menuBar->sizeHint().height() + m_scrollBar->sizeHint().height());
+    // Never beyond the screen, frame included: a wider diagram scrolls, a taller one is laid
+    // out to the height there is, so that its dates and the scroll bar stay in reach.
+    if (const QScreen* shown = screen()) {
+        const QSize frame = frameGeometry().size() - geometry().size();
+        size = size.boundedTo(shown->availableGeometry().size() - frame);
+    }
+    resize(size);
 }
 
 void CGraphsDlg::OnTabChanged() {
@@ -141,8 +150,7 @@ void CGraphsDlg::OnTabChanged() {
         return;
     if (!m_tabs->maximized)
         FitWindow(*graph);
-    UpdateScrollBar();
-    m_tabs->update();
+    FitDiagramsToWindow();
 }
 
 void CGraphsDlg::UpdateScrollBar() {

@@ -22,6 +22,7 @@ private slots:
     void eventLinesKeepTheirColour();
     void narrowImageInWideArea();
     void scrolledPlotMoves();
+    void highDensityScreen();
 };
 
 namespace {
@@ -221,6 +222,49 @@ void TestGraphRender::scrolledPlotMoves() {
         QCOMPARE(window.copy(L, 0, P, H), image.copy(L + scroll, 0, P, H));
         QCOMPARE(window.copy(L + P, 0, W - L - plot, H), image.copy(L + plot, 0, W - L - plot, H));
     }
+}
+
+// On a screen of pixel ratio 2 the diagram is drawn at the screen's resolution, not enlarged:
+// same geometry in diagram pixels, lines as sharp as before, text with finer detail than a
+// diagram pixel.
+void TestGraphRender::highDensityScreen() {
+    Nights nights;
+    for (int k = 0; k < 5; ++k)
+        nights.Add(k + 3);
+    GraphData data(nights.array);
+    CEvents graph(data);
+    graph.Measure();
+    graph.Layout();
+    const QImage plain = graph.Render();
+    QImage screen(2 * graph.width, 2 * graph.Height(), QImage::Format_RGB32);
+    screen.setDevicePixelRatio(2);
+    QPainter painter(&screen);
+    graph.Present(painter, 0);
+    painter.end();
+
+    // The 2-pixel frame: 4 device pixels, all black, then white.
+    for (int x = 0; x < 4; ++x)
+        QCOMPARE(screen.pixel(x, screen.height() / 2), kBlack);
+    QCOMPARE(screen.pixel(4, screen.height() / 2), kWhite);
+    // A bar at the same place, twice the size.
+    const QPoint inBar(graph.BarLeft(0) + graph.barWidth / 2, graph.Baseline() - 2);
+    QCOMPARE(screen.pixel(2 * inBar), plain.pixel(inBar));
+
+    // The first date label: enlarging would give uniform 2 x 2 blocks only.
+    const GraphResources& r = GraphResources::Get();
+    const QRect label(graph.leftMargin - 2, graph.Baseline() + r.HC, graph.Pitch(),
+                      r.DB - 2 * r.LH);
+    int finer = 0;
+    for (int y = label.top(); y <= label.bottom(); ++y) {
+        for (int x = label.left(); x <= label.right(); ++x) {
+            const QRgb c = screen.pixel(2 * x, 2 * y);
+            finer += screen.pixel(2 * x + 1, 2 * y) != c || screen.pixel(2 * x, 2 * y + 1) != c ||
+                             screen.pixel(2 * x + 1, 2 * y + 1) != c
+                         ? 1
+                         : 0;
+        }
+    }
+    QVERIFY2(finer > 20, qPrintable(QString::number(finer)));
 }
 
 QTEST_MAIN(TestGraphRender)

@@ -6,6 +6,7 @@
 #include "GraphsDlg.h"
 #include "Merge.h"
 #include "NightsCsv.h"
+#include "PrintWin.h"
 #include "TabCtrlOD.h"
 #include "Texts.h"
 
@@ -18,8 +19,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -224,6 +227,54 @@ private slots:
                 QFileInfo(ImageFileName(folder.path(), name, tab == 4 ? 0 : 1, tab)).fileName());
         QCOMPARE(QDir(folder.path()).entryList({QStringLiteral("*.png")}, QDir::Files), expected);
         QCOMPARE(m_messages, QStringList{LoadText(142) + folder.path()});
+    }
+
+    // A diagram wider (and, on a small screen, taller) than the screen: the window stays on
+    // the screen, the diagram scrolls and is laid out to the height there is.
+    void windowStaysOnScreen() {
+        QTemporaryDir folder;
+        CGraphsDlg* window = OpenWindow(folder.path());
+        QVERIFY(window);
+        const QRect screen = window->screen()->availableGeometry();
+        for (int tab : {0, 1, 0}) {
+            window->Tabs().SetCurrentTab(tab);
+            const CGraph& graph = window->Tabs().Graph(tab);
+            if (graph.barWidth != 100) {
+                GraphLayout layout;
+                graph.ExportLayout(layout);
+                layout.barWidth = 100;
+                layout.gap = 100;
+                window->ApplyLayout(layout);
+            }
+            if (graph.width <= screen.width())
+                QSKIP("the diagrams fit on this screen");
+            QVERIFY(window->frameGeometry().width() <= screen.width());
+            QVERIFY(window->frameGeometry().height() <= screen.height());
+            QCOMPARE(graph.rect, window->Tabs().DisplayArea());
+            QCOMPARE(graph.Height(), std::min(800, graph.rect.height()));
+            QVERIFY(window->ScrollBar().isEnabled());
+            QCOMPARE(window->ScrollBar().maximum(), graph.width - graph.rect.width());
+        }
+    }
+
+    // "Print / All graphs" on the PDF printer: one document, every diagram on its pages.
+    void printAllToPdf() {
+        QTemporaryDir folder;
+        CGraphsDlg* window = OpenWindow(folder.path());
+        QVERIFY(window);
+        const QString pdf = folder.filePath(QStringLiteral("graphs.pdf"));
+        QPrinter& printer = AppPrinter();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        window->OnCommand(32875);
+        printer.setOutputFormat(QPrinter::NativeFormat);
+
+        QFile file(pdf);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QVERIFY(bytes.startsWith("%PDF"));
+        QVERIFY(bytes.count("/Type /Page\n") + bytes.count("/Type /Page ") >= kGraphCount);
+        QVERIFY(m_messages.isEmpty());
     }
 
     // Changing only the title lays out the current diagram again; the shared name all five.
