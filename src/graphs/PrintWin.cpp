@@ -38,15 +38,25 @@ CPrintWin::~CPrintWin() {
         m_painter.end();
 }
 
+namespace {
+
+// The PDF printer without a file, which is what a system without printers offers, cannot
+// start; trying it would leave the printer busy for good, so that not even the printer
+// selection could change it any more.
+bool CanStart(const QPrinter& printer) {
+    return printer.outputFormat() != QPrinter::PdfFormat || !printer.outputFileName().isEmpty();
+}
+
+} // namespace
+
 bool CPrintWin::StartJob(QWidget* parent) {
     m_printer.setDocName(QStringLiteral("Kelvora"));
-    if (m_painter.begin(&m_printer))
+    if (CanStart(m_printer) && m_painter.begin(&m_printer))
         return true;
-    // Another printer cannot help a PDF file that cannot be written; the PDF printer without a
-    // file (there is no other printer) asks for one like any printer selection.
-    if (m_printer.outputFormat() != QPrinter::NativeFormat && !m_printer.outputFileName().isEmpty())
+    // Another printer cannot help a PDF file that cannot be written.
+    if (m_printer.outputFormat() == QPrinter::PdfFormat && !m_printer.outputFileName().isEmpty())
         return false;
-    return SelectPrinter(m_printer, parent) && m_painter.begin(&m_printer);
+    return SelectPrinter(m_printer, parent) && CanStart(m_printer) && m_painter.begin(&m_printer);
 }
 
 bool CPrintWin::PrintImage(const QImage& image) {

@@ -10,6 +10,7 @@
 #include "TabCtrlOD.h"
 #include "Texts.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QDateTime>
@@ -27,6 +28,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
+#include <QTimer>
 
 namespace {
 
@@ -275,6 +277,34 @@ private slots:
         QVERIFY(bytes.startsWith("%PDF"));
         QVERIFY(bytes.count("/Type /Page\n") + bytes.count("/Type /Page ") >= kGraphCount);
         QVERIFY(m_messages.isEmpty());
+    }
+
+    // Without any printer the PDF printer has no file yet: printing asks for a printer first,
+    // and after a cancelled choice the printer still takes a file.
+    void printerWithoutFileAsksFirst() {
+        QTemporaryDir folder;
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString());
+        bool asked = false;
+        QTimer::singleShot(0, [&asked] {
+            if (QWidget* dialog = QApplication::activeModalWidget()) {
+                asked = true;
+                dialog->close();
+            }
+        });
+        QVERIFY(!CPrintWin(printer).StartJob());
+        QVERIFY(asked);
+
+        const QString pdf = folder.filePath(QStringLiteral("chosen.pdf"));
+        printer.setOutputFileName(pdf);
+        QCOMPARE(printer.outputFileName(), pdf);
+        {
+            CPrintWin job(printer);
+            QVERIFY(job.StartJob());
+            QVERIFY(job.PrintImage(QImage(40, 20, QImage::Format_RGB32)));
+        }
+        QVERIFY(QFileInfo(pdf).size() > 0);
     }
 
     // Changing only the title lays out the current diagram again; the shared name all five.
