@@ -8,10 +8,39 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <map>
+#include <tuple>
 
 namespace {
 
 const QColor kWeekendColour(0, 0, 255);
+constexpr int kDateLabelFlags = Qt::AlignRight | Qt::AlignVCenter;
+
+QColor DateLabelColour(std::int64_t seconds) {
+    return IsWeekend(seconds) ? kWeekendColour : Qt::black;
+}
+
+// The date label of a night ending at seconds, turned upwards in a box (width along the text)
+// on white. Each label is drawn for five diagrams and again for every band or strip it reaches
+// into, so it is drawn once and copied. Diagrams are painted on one thread only.
+const QImage& DateLabelImage(std::int64_t seconds, QSize box) {
+    static std::map<std::tuple<std::int64_t, int, int>, QImage> drawn;
+    const auto key = std::make_tuple(seconds, box.width(), box.height());
+    if (const auto found = drawn.find(key); found != drawn.end())
+        return found->second;
+    if (drawn.size() >= 8192)
+        drawn.clear();
+    QImage image(box.height(), box.width(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(GraphResources::Get().font);
+    painter.translate(0, box.width());
+    painter.rotate(-90);
+    painter.setPen(DateLabelColour(seconds));
+    painter.drawText(QRect(QPoint(0, 0), box), kDateLabelFlags, DateLabel(seconds));
+    painter.end();
+    return drawn.emplace(key, image).first->second;
+}
 
 // Tab stops every eight average character widths, as text controls place them.
 int TabStop(const QFontMetrics& metrics) {
@@ -164,9 +193,13 @@ void CGraph::Paint(QPainter& painter, const QRect& region) {
     painter.save();
     painter.setClipRect(region, Qt::IntersectClip);
     painter.setFont(r.font);
-    const QRect whole(0, 0, width, H);
-    painter.fillRect(whole, Qt::black);
-    painter.fillRect(whole.adjusted(2, 2, -2, -2), Qt::white);
+    // White inside a 2-pixel black frame, each pixel filled once.
+    const QRect inside = QRect(0, 0, width, H).adjusted(2, 2, -2, -2);
+    painter.fillRect(inside, Qt::white);
+    painter.fillRect(QRect(0, 0, width, 2), Qt::black);
+    painter.fillRect(QRect(0, H - 2, width, 2), Qt::black);
+    painter.fillRect(QRect(0, 2, 2, H - 4), Qt::black);
+    painter.fillRect(QRect(width - 2, 2, 2, H - 4), Qt::black);
     const int captionFlags = Qt::AlignCenter | Qt::TextSingleLine;
     if (n == 0) {
         DrawTurned(painter, QPoint(0, 2 * r.LH), QSize(PH, 2 * r.LH), LoadText(210), captionFlags,
@@ -186,10 +219,13 @@ void CGraph::Paint(QPainter& painter, const QRect& region) {
     for (int i = FirstPainted(); i < EndPainted(); ++i) {
         const CStats& night = data.nights.At(i);
         const QPoint pos(L - 2 + (S - r.LH) / 2 + i * S, H - r.DB + r.HC + 2);
-        if (Painted(pos, labelBox))
-            DrawTurned(painter, pos, labelBox, DateLabel(night.endSeconds),
-                       Qt::AlignRight | Qt::AlignVCenter,
-                       IsWeekend(night.endSeconds) ? kWeekendColour : Qt::black, Qt::white);
+        if (!Painted(pos, labelBox))
+            continue;
+        if (painter.device()->devicePixelRatio() == 1.0)
+            painter.drawImage(pos, DateLabelImage(night.endSeconds, labelBox));
+        else
+            DrawTurned(painter, pos, labelBox, DateLabel(night.endSeconds), kDateLabelFlags,
+                       DateLabelColour(night.endSeconds), Qt::white);
     }
     DrawFitted(painter, QRect(QPoint(L - 2, H - 2 * r.LH), QPoint(L - 2 + n * S, H) - QPoint(1, 1)),
                data.axisTitle);

@@ -5,6 +5,8 @@
 #include <bit>
 #include <cstring>
 
+#include <zlib.h>
+
 namespace {
 
 constexpr std::uint32_t kAdlerModulus = 65521;
@@ -57,7 +59,6 @@ struct DeflateTables {
     std::array<std::uint16_t, kMaxMatch + 1> lengthSymbol{};
     std::array<std::uint8_t, kMaxMatch + 1> lengthExtraBits{};
     std::array<std::uint8_t, kMaxMatch + 1> lengthExtraValue{};
-    std::array<std::uint32_t, 256> crcTable{};
 
     DeflateTables() {
         literalLengths[285] = 1;
@@ -89,19 +90,6 @@ struct DeflateTables {
             }
         }
         lengthSymbol[kMaxMatch] = 285;
-
-        for (std::uint32_t n = 0; n < 256; ++n) {
-            std::uint32_t c = n;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            crcTable[n] = c;
-        }
-    }
-
-    std::uint32_t Crc(std::uint32_t crc, const std::uint8_t* data, std::size_t size) const {
-        for (std::size_t i = 0; i < size; ++i)
-            crc = crcTable[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-        return crc;
     }
 };
 
@@ -222,8 +210,14 @@ void CPngWriter::FilterRow(const std::uint32_t* line, const std::uint32_t* above
     const std::size_t width = m_previous.size();
     std::size_t x = 0;
     while (x < width) {
-        // Most pixels equal the pixel above: two at a time become six zero bytes (and two
-        // bytes that the next write overwrites).
+        // Most pixels equal the pixel above: eight (or two) at a time become zero bytes, and
+        // the next write overwrites the two written beyond them.
+        if (x + 8 <= width && std::memcmp(line + x, above + x, 32) == 0) {
+            std::memset(out, 0, 26);
+            out += 24;
+            x += 8;
+            continue;
+        }
         if (x + 2 <= width && std::memcmp(line + x, above + x, 8) == 0) {
             std::memset(out, 0, 8);
             out += 6;
@@ -301,10 +295,11 @@ void CPngWriter::WriteChunk(const char* type, const std::uint8_t* data, std::siz
     std::vector<std::uint8_t> head;
     PutBigEndian(head, static_cast<std::uint32_t>(size));
     head.insert(head.end(), type, type + 4);
-    const DeflateTables& t = kTables;
-    const std::uint32_t crc = ~t.Crc(t.Crc(0xFFFFFFFFu, head.data() + 4, 4), data, size);
+    uLong crc = crc32(0, head.data() + 4, 4);
+    if (size != 0) // zlib takes a null buffer for a request of the initial value
+        crc = crc32(crc, data, static_cast<uInt>(size));
     std::vector<std::uint8_t> tail;
-    PutBigEndian(tail, crc);
+    PutBigEndian(tail, static_cast<std::uint32_t>(crc));
     const auto write = [this](const std::uint8_t* bytes, std::size_t count) {
         return m_file.write(reinterpret_cast<const char*>(bytes), qint64(count)) == qint64(count);
     };
