@@ -81,7 +81,7 @@ bool SaveDiagrams(const std::vector<std::pair<CGraph*, int>>& diagrams, const QS
             compressing.get(); // the other band's view is replaced next
         for (const int m : {0, 1})
             bands[m] = QImage(reinterpret_cast<uchar*>(memory[m]), std::max(1, size.width()),
-                              kBandRows, widest * 4, QImage::Format_RGB32);
+                              kBandRows, qsizetype(widest) * 4, QImage::Format_RGB32);
         for (int y = 0; y < size.height(); y += kBandRows) {
             const int rows = std::min(kBandRows, size.height() - y);
             QImage& band = bands[drawing];

@@ -11,7 +11,7 @@ namespace {
 
 constexpr std::uint32_t kAdlerModulus = 65521;
 constexpr int kMaxMatch = 258;
-constexpr std::size_t kChunkSize = 256 * 1024;
+constexpr std::size_t kChunkSize = std::size_t(256) * 1024;
 // Bytes after a filtered row that the filter's whole-word writes may touch.
 constexpr std::size_t kSlack = 2;
 
