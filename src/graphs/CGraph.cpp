@@ -20,24 +20,27 @@ QColor DateLabelColour(std::int64_t seconds) {
     return IsWeekend(seconds) ? kWeekendColour : Qt::black;
 }
 
-// The date label of a night ending at seconds, turned upwards in a box (width along the text)
-// on white. Each label is drawn for five diagrams and again for every band or strip it reaches
-// into, so it is drawn once and copied. Diagrams are painted on one thread only.
-const QImage& DateLabelImage(std::int64_t seconds, QSize box) {
-    static std::map<std::tuple<std::int64_t, int, int>, QImage> drawn;
-    const auto key = std::make_tuple(seconds, box.width(), box.height());
+// The date label of a night ending at seconds, turned upwards and ending at the top of a box
+// (width along the text) on white. A label longer than its box (a locale's dates with month
+// names, say) reaches below it by up to overflow pixels instead of losing its first
+// characters. Each label is drawn for five diagrams and again for every band or strip it
+// reaches into, so it is drawn once and copied. Diagrams are painted on one thread only.
+const QImage& DateLabelImage(std::int64_t seconds, QSize box, int overflow) {
+    static std::map<std::tuple<std::int64_t, int, int, int>, QImage> drawn;
+    const auto key = std::make_tuple(seconds, box.width(), box.height(), overflow);
     if (const auto found = drawn.find(key); found != drawn.end())
         return found->second;
     if (drawn.size() >= 8192)
         drawn.clear();
-    QImage image(box.height(), box.width(), QImage::Format_RGB32);
+    QImage image(box.height(), box.width() + overflow, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
     painter.setFont(GraphResources::Get().font);
     painter.translate(0, box.width());
     painter.rotate(-90);
     painter.setPen(DateLabelColour(seconds));
-    painter.drawText(QRect(QPoint(0, 0), box), kDateLabelFlags, DateLabel(seconds));
+    painter.drawText(QRect(-overflow, 0, box.width() + overflow, box.height()), kDateLabelFlags,
+                     DateLabel(seconds));
     painter.end();
     return drawn.emplace(key, image).first->second;
 }
@@ -216,16 +219,18 @@ void CGraph::Paint(QPainter& painter, const QRect& region) {
     painter.drawPolyline(axes, 4);
 
     const QSize labelBox(r.DB - 2 * r.LH, r.LH);
+    const int overflow = r.LH; // into the axis-title band, which is drawn later
     for (int i = FirstPainted(); i < EndPainted(); ++i) {
         const CStats& night = data.nights.At(i);
         const QPoint pos(L - 2 + (S - r.LH) / 2 + i * S, H - r.DB + r.HC + 2);
-        if (!Painted(pos, labelBox))
+        if (!Painted(pos, labelBox + QSize(overflow, 0)))
             continue;
         if (painter.device()->devicePixelRatio() == 1.0)
-            painter.drawImage(pos, DateLabelImage(night.endSeconds, labelBox));
+            painter.drawImage(pos, DateLabelImage(night.endSeconds, labelBox, overflow));
         else
-            DrawTurned(painter, pos, labelBox, DateLabel(night.endSeconds), kDateLabelFlags,
-                       DateLabelColour(night.endSeconds), Qt::white);
+            DrawTurned(painter, pos, labelBox, DateLabel(night.endSeconds),
+                       kDateLabelFlags | Qt::TextDontClip, DateLabelColour(night.endSeconds),
+                       Qt::white);
     }
     DrawFitted(painter, QRect(QPoint(L - 2, H - 2 * r.LH), QPoint(L - 2 + n * S, H) - QPoint(1, 1)),
                data.axisTitle);
