@@ -3,7 +3,6 @@
 #include "CGraph.h"
 #include "PngWriter.h"
 #include "Series.h"
-
 #include "Texts.h"
 
 #include <QCoreApplication>
