@@ -36,7 +36,7 @@ public:
     const CDataArray& Events() const { return m_events; }
     bool NoTestBursts() const { return m_noTestBursts; }
 
-    // Takes over the settings of the layout dialog into the current diagram and renders it
+    // Takes over the settings of the layout dialog into the current diagram and lays it out
     // again, or all five when the shared name or axis title changed.
     void ApplyLayout(const GraphLayout& layout);
     // Writes the nightly statistics as CSV next to the PNG files, as "veltrum-cli report --csv"

@@ -49,7 +49,7 @@ PrefixCode CanonicalCode(const std::vector<std::uint8_t>& lengths) {
 // The one code table of every file. Literal/length symbols: a run of 258 bytes 1 bit, the
 // zero byte 2 bits, the other symbols 10 or 11 bits, which makes the code complete (Kraft sum
 // 1/2 + 1/4 + 228/1024 + 56/2048 = 1). Distances: 1 (a byte run) and 3 (a pixel run), 1 bit
-// each. The code lengths themselves are sent with the code-length code below.
+// each. The block header sends these code lengths with the code-length code set up here.
 struct DeflateTables {
     std::vector<std::uint8_t> literalLengths = std::vector<std::uint8_t>(286, 10);
     std::vector<std::uint8_t> distanceLengths{1, 0, 1};
