@@ -1,11 +1,16 @@
 // Texts in the user's language, the message protocol line and the small text helpers.
 
 #include "AppInfo.h"
+#include "FileRead.h"
 #include "Reg.h"
 #include "Texts.h"
 
 #include <QTemporaryDir>
 #include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 class TestTexts : public QObject {
     Q_OBJECT
@@ -171,6 +176,50 @@ private slots:
         QVERIFY(PathExists(m_config.path(), QStringLiteral("Kelvora.conf")));
         QVERIFY(!IsFolder(m_config.filePath(QStringLiteral("Kelvora.conf"))));
         QVERIFY(!PathExists(m_config.path(), QStringLiteral("none")));
+    }
+
+    // Only regular files are read, and the limit holds while reading: a FIFO without a writer
+    // must not block, and /dev/zero (size 0 on stat) must not fill memory.
+    void readRegularFile_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<qint64>("limit");
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("whole") << "small" << qint64(5) << int(FileReadError::None)
+                               << QByteArray("12345");
+        QTest::newRow("empty") << "empty" << qint64(5) << int(FileReadError::None) << QByteArray();
+        QTest::newRow("over the limit")
+            << "small" << qint64(4) << int(FileReadError::TooLarge) << QByteArray();
+        QTest::newRow("missing") << "none" << qint64(5) << int(FileReadError::CannotOpen)
+                                 << QByteArray();
+        QTest::newRow("folder") << "." << qint64(5) << int(FileReadError::NotAFile) << QByteArray();
+#ifdef Q_OS_UNIX
+        QTest::newRow("fifo") << "fifo" << qint64(5) << int(FileReadError::NotAFile)
+                              << QByteArray();
+        QTest::newRow("link to /dev/zero")
+            << "zero" << qint64(5) << int(FileReadError::NotAFile) << QByteArray();
+#endif
+    }
+    void readRegularFile() {
+        QFETCH(QString, name);
+        QFETCH(qint64, limit);
+        QFETCH(int, error);
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir dir;
+        QFile small(dir.filePath(QStringLiteral("small")));
+        QVERIFY(small.open(QIODevice::WriteOnly) && small.write("12345") == 5);
+        small.close();
+        QFile empty(dir.filePath(QStringLiteral("empty")));
+        QVERIFY(empty.open(QIODevice::WriteOnly));
+        empty.close();
+#ifdef Q_OS_UNIX
+        QCOMPARE(
+            ::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("fifo"))).constData(), 0600), 0);
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), dir.filePath(QStringLiteral("zero"))));
+#endif
+        const FileContent content = ReadRegularFile(dir.filePath(name), limit);
+        QCOMPARE(int(content.error), error);
+        QCOMPARE(content.bytes, bytes);
     }
 
     void versionText() {

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Why a file could not be read.
+enum class FileReadError {
+    None,
+    CannotOpen, // missing, or no permission
+    NotAFile,   // a folder, FIFO, device or socket
+    TooLarge,   // more than the allowed number of bytes
+    ReadFailed, // an I/O error while reading
+};
+
+struct FileContent {
+    QByteArray bytes;
+    FileReadError error = FileReadError::None;
+    bool ok() const { return error == FileReadError::None; }
+};
+
+// Reads a regular file of at most maxBytes bytes. Anything else (a FIFO, a device, a folder) is
+// refused without waiting for data, and the limit holds while reading, whatever size the file
+// system reports, so a FIFO or a link to /dev/zero can neither hang nor exhaust memory.
+FileContent ReadRegularFile(const QString& path, qint64 maxBytes);
