@@ -75,16 +75,22 @@ int CCliSession::Connect() {
             chosen = &c;
     }
     if (!chosen) {
-        if (chargers.isEmpty())
-            return Failure(LoadText(290));
-        if (m_options.charger.isEmpty())
-            return UsageError(QStringLiteral("several chargers are attached; choose one with --charger SERIAL"));
-        return Failure(QStringLiteral("no charger with serial number %1").arg(m_options.charger));
+        if (m_options.charger.isEmpty() && chargers.size() > 1)
+            return UsageError(
+                QStringLiteral("several chargers are attached; choose one with --charger SERIAL"));
+        // A charger that another program holds, or that this user may not open, is not listed:
+        // say so rather than "not attached".
+        const int message = NoChargerMessage(TheLink().Devices());
+        if (!chargers.isEmpty() && message == MSG_NO_CHARGER)
+            return Failure(
+                QStringLiteral("no charger with serial number %1").arg(m_options.charger));
+        return Failure(LoadText(message));
     }
     TheLink().Select(chosen->index);
     if (!TheLink().Open()) {
+        const int message = OpenErrorMessage(TheLink().OpenError());
         TheLink().Select(-1);
-        return Failure(QStringLiteral("the charger %1 cannot be opened").arg(chosen->serial));
+        return Failure(LoadText(message));
     }
     TheLink().Close();
     TheChargerInfo().m_strSerial = chosen->serial;

@@ -1,6 +1,7 @@
 #include "CliCommands.h"
 #include "CliSession.h"
 #include "GenericCmd.h"
+#include "Texts.h"
 
 #include <QTextStream>
 
@@ -20,6 +21,8 @@ int List(const CliOptions& options, const QStringList& args) {
 int Send(const CliOptions& options, const QStringList& args) {
     if (args.size() != 1 || args[0].isEmpty())
         return UsageError(QStringLiteral("send takes one command text"));
+    if (HasControlCharacter(args[0]))
+        return UsageError(LoadText(MSG_CONTROL_CHARACTER));
     CCliSession session(options);
     if (const int status = session.Connect())
         return status;

@@ -101,7 +101,9 @@ int main(int argc, char* argv[]) {
             options.yes = true;
         } else if (option == QStringLiteral("--verbose")) {
             options.verbose = true;
-        } else if (option == QStringLiteral("--charger") && !args.isEmpty()) {
+        } else if (option == QStringLiteral("--charger")) {
+            if (args.isEmpty() || args.first().isEmpty())
+                return UsageError(QStringLiteral("--charger needs a serial number"));
             options.charger = args.takeFirst();
         } else {
             return UsageError(QStringLiteral("unknown option %1").arg(option));

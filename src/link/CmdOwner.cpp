@@ -86,6 +86,7 @@ bool CCommOwner::OnCmdError(CDevCmdReply& cmd) {
         return false;
     case MSG_EXCHANGED:
     case MSG_LOW_BATTERY:
+    case MSG_CONTROL_CHARACTER:
         ShowMessage(text, MB_OK, caption);
         return false;
     case MSG_BUFFER_CORRUPTED:
@@ -94,6 +95,9 @@ bool CCommOwner::OnCmdError(CDevCmdReply& cmd) {
     default:
         break;
     }
+    // A charger that could not be opened: repeating at once would not help, the user may.
+    if (cmd.m_nError == ERR_NO_LINK)
+        return ShowMessage(text + LoadText(MSG_PLEASE_RETRY), MB_RETRYCANCEL, caption) == IDRETRY;
     if (!cmd.m_strText.startsWith(u'#'))
         text += LoadText(MSG_CHECK_PLACEMENT);
     text += LoadText(MSG_PLEASE_RETRY);

@@ -30,7 +30,8 @@ public:
     virtual void OnEndDialog(int result);
     // A checksummed command was written; real is false for the keep-alive. Main owner only.
     virtual void OnCmdSent(bool real);
-    // The selected charger could not be opened; the commands stay queued. Main owner only.
+    // The selected charger could not be opened (its commands fail with the reason). Main owner
+    // only.
     virtual void OnLinkFailed();
 
     // Runs fn on the owner's thread and waits for it.

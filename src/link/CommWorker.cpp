@@ -27,19 +27,6 @@ CDevCmd* CQueue::Take() {
     return cmd;
 }
 
-CDevCmd* CQueue::TakeLinkless() {
-    std::lock_guard guard(m_lock);
-    for (qsizetype i = 0; i < m_commands.size(); ++i) {
-        if (!m_commands[i]->NeedsLink()) {
-            CDevCmd* cmd = m_commands.takeAt(i);
-            m_nPendingKinds &= ~cmd->m_nKind;
-            m_bActive = true;
-            return cmd;
-        }
-    }
-    return nullptr;
-}
-
 void CQueue::Clear() {
     std::lock_guard guard(m_lock);
     m_commands.clear();
@@ -95,14 +82,11 @@ void CCommWorker::run() {
     CUsbLink& link = TheLink();
     while (!m_bStop) {
         queue.WaitForSignal();
-        if (!link.Open()) {
-            // The charger cannot be opened: the commands wait for the next wake-up, except
-            // those that only end a dialog or the worker, so that closing never hangs.
-            while (CDevCmd* cmd = queue.TakeLinkless())
-                cmd->Execute();
+        // A charger that cannot be opened fails each command that needs it, with the reason
+        // (its owner hears it like any failed exchange); the main owner is told as well, so
+        // that it looks for chargers again.
+        if (!link.Open())
             NotifyLinkFailed();
-            continue;
-        }
         while (CDevCmd* cmd = queue.Take())
             cmd->Execute();
         link.Close();

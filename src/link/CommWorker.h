@@ -21,8 +21,6 @@ public:
     void Add(CDevCmd* cmd);
     // Removes and returns the first command (null when empty) and marks the queue active.
     CDevCmd* Take();
-    // Removes and returns the first command that can run without the link, or null.
-    CDevCmd* TakeLinkless();
     // Drops every waiting command and aborts the one being executed.
     void Clear();
 

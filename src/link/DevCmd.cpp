@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -63,6 +64,11 @@ void CDevCmd::Log(const QString& text) const {
 }
 
 void CDevCmd::Post() { TheQueue().Add(this); }
+
+bool HasControlCharacter(QStringView text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](QChar c) { return (c < u' ' && c != u'\t') || c == u'\x7F'; });
+}
 
 QByteArray ChecksumSuffix(const QByteArray& text) {
     if (text.startsWith('#') || text == "EC")
@@ -157,12 +163,22 @@ void CDevCmdReply::Execute() {
         link.SetReadTimeout(GetTimeout());
         m_nError = ERR_NONE;
         m_nMsgId = 0;
-        Send();
-        const int length = link.ReceiveReply(worker.Buffer(), queue.ActiveFlag(), CCommWorker::kBufferSize);
-        worker.SetLastLength(length);
-        if (!queue.IsActive())
-            return;
-        ProcessReply(worker.Buffer(), length);
+        if (HasControlCharacter(m_strText)) {
+            // STX, ETX or a line feed inside the text would end or split the frame.
+            RecordUnsent(ERR_BAD_TEXT, MSG_CONTROL_CHARACTER);
+        } else if (link.IsOpen() || link.Open()) {
+            Send();
+            const int length =
+                link.ReceiveReply(worker.Buffer(), queue.ActiveFlag(), CCommWorker::kBufferSize);
+            worker.SetLastLength(length);
+            if (!queue.IsActive())
+                return;
+            ProcessReply(worker.Buffer(), length);
+        } else {
+            // The charger is gone or taken: the owner hears why, like any failed exchange, so
+            // that nobody waits for a reply that cannot come. A repetition tries to open again.
+            RecordUnsent(ERR_NO_LINK, OpenErrorMessage(link.OpenError()));
+        }
         if (!queue.IsActive())
             return;
         if (!worker.NotifyCmd(*this, CMD_REPLY))
@@ -170,6 +186,19 @@ void CDevCmdReply::Execute() {
     }
     if (queue.IsActive())
         worker.NotifyCmd(*this, CMD_END);
+}
+
+void CDevCmdReply::RecordUnsent(int error, int msgId) {
+    TheWorker().SetLastLength(-1);
+    m_strReply.clear();
+    m_nError = error;
+    SetMessageId(msgId);
+    OnError();
+}
+
+void CDevCmdNoReply::Execute() {
+    if (TheLink().IsOpen())
+        Send();
 }
 
 void CExitDlgCmd::Execute() { TheWorker().PostEndDialog(m_pOwner, 2); }

@@ -20,6 +20,8 @@ enum DevError : int {
     ERR_WRONG_ID = 8,
     ERR_BUFFER_CRC = 9,
     ERR_LOW_BATT = 15,
+    ERR_NO_LINK = 16,  // the charger could not be opened; nothing was sent
+    ERR_BAD_TEXT = 17, // the command text would break the frame; nothing was sent
 };
 
 // String-table ids of the messages of failed exchanges.
@@ -35,8 +37,13 @@ enum DevMessage : int {
     MSG_INVALID_RESPONSE = 190,
     MSG_PLEASE_RETRY = 195,
     MSG_CONTACT_MAKER = 204,
+    MSG_NO_CHARGER = 290,
     MSG_LOW_BATTERY = 296,
     MSG_READ_DATA = 300,
+    MSG_CHARGER_BUSY = 430,
+    MSG_CHARGER_NO_ACCESS = 431,
+    MSG_CONTROL_CHARACTER = 432,
+    MSG_CHARGER_NOT_OPENED = 433,
 };
 
 // Kind bits: a queue holds at most one waiting command of each nonzero kind.
@@ -63,9 +70,6 @@ public:
     virtual void Execute() = 0;
     // Shows the result of the last exchange; most commands show nothing.
     virtual void ShowResult(CInfoView& view);
-    // Whether Execute needs the open link; commands that only signal run even when the charger
-    // cannot be opened.
-    virtual bool NeedsLink() const { return true; }
 
     void SetCommand(const QString& code, const QString& args = QString());
     void SetArgs(const QString& args);
@@ -84,6 +88,10 @@ public:
     QString m_strCode;
     QString m_strText;
 };
+
+// Whether a command text holds a control character other than TAB (STX, ETX, a line feed ...).
+// Such a text would split the frame on the wire; it is never sent.
+bool HasControlCharacter(QStringView text);
 
 // The checksum suffix of a command text: empty for charger commands ('#') and "EC", else LF and
 // the decimal CRC.
@@ -116,13 +124,18 @@ public:
 
     // For OnReply: records an unparsable reply.
     void SetInvalidResponse();
+
+private:
+    // Records a failure that happened before anything was sent, as ProcessReply records a
+    // failed exchange.
+    void RecordUnsent(int error, int msgId);
 };
 
-// A command that is only sent.
+// A command that is only sent; dropped when the charger cannot be opened.
 class CDevCmdNoReply : public CDevCmd {
 public:
     using CDevCmd::CDevCmd;
-    void Execute() override { Send(); }
+    void Execute() override;
 };
 
 // Ends its owner's dialog once the worker has finished what came before it.
@@ -130,7 +143,6 @@ class CExitDlgCmd : public CDevCmdNoReply {
 public:
     CExitDlgCmd() : CDevCmdNoReply(QString()) {}
     void Execute() override;
-    bool NeedsLink() const override { return false; }
 };
 
 // Tells the device that the program ends ("EC") and stops the worker.
@@ -138,7 +150,6 @@ class CTerminateCmd : public CDevCmdNoReply {
 public:
     CTerminateCmd() : CDevCmdNoReply(QString()) {}
     void Execute() override;
-    bool NeedsLink() const override { return false; }
 };
 
 // Ends the charger's communication mode.

@@ -14,6 +14,15 @@
 
 constexpr std::uint32_t FT_DEVICE_X_SERIES = 9;
 
+// Why a chip could not be opened.
+enum class FtOpenError {
+    None,
+    Gone,     // not (or no longer) attached
+    Busy,     // another program has it open
+    NoAccess, // this user may not open it
+    Failed,   // anything else
+};
+
 // The FT-X EEPROM image. The program reads it whole, changes a few fields and programs it back.
 struct FtEepromX {
     std::uint16_t vendorId = 0x0403;
@@ -60,6 +69,6 @@ public:
     virtual ~CFtDriver() = default;
     // The node types of the attached chips, in the index order that Open uses.
     virtual QList<std::uint32_t> DeviceTypes() = 0;
-    // Opens the chip at index, or returns null.
-    virtual std::unique_ptr<CFtHandle> Open(int index) = 0;
+    // Opens the chip at index, or returns null and says why.
+    virtual std::unique_ptr<CFtHandle> Open(int index, FtOpenError& error) = 0;
 };

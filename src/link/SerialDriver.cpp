@@ -5,16 +5,23 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
 namespace {
 
-// A serial port in raw mode. Reads wait with poll() for at most the read timeout.
+// A serial port in raw mode, held exclusively. Reads wait with poll() for at most the read
+// timeout.
 class CSerialHandle : public CFtHandle {
 public:
     CSerialHandle(int fd, QByteArray serial) : m_fd(fd), m_serial(std::move(serial)) {}
-    ~CSerialHandle() override { ::close(m_fd); }
+    ~CSerialHandle() override {
+        // The exclusive mode belongs to the terminal, not to this descriptor: give it back.
+        ::ioctl(m_fd, TIOCNXCL);
+        ::close(m_fd);
+    }
 
     void SetUsbParameters(std::uint32_t, std::uint32_t) override {}
     void PurgeRx() override { ::tcflush(m_fd, TCIFLUSH); }
@@ -71,6 +78,22 @@ private:
     std::uint32_t m_readTimeout = 300;
 };
 
+FtOpenError OpenError(int error) {
+    switch (error) {
+    case EBUSY:
+        return FtOpenError::Busy;
+    case EACCES:
+    case EPERM:
+        return FtOpenError::NoAccess;
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+        return FtOpenError::Gone;
+    default:
+        return FtOpenError::Failed;
+    }
+}
+
 } // namespace
 
 CSerialDriver::CSerialDriver(const QString& portList) {
@@ -92,13 +115,30 @@ QList<std::uint32_t> CSerialDriver::DeviceTypes() {
     return QList<std::uint32_t>(m_ports.size(), FT_DEVICE_X_SERIES);
 }
 
-std::unique_ptr<CFtHandle> CSerialDriver::Open(int index) {
+std::unique_ptr<CFtHandle> CSerialDriver::Open(int index, FtOpenError& error) {
+    error = FtOpenError::Gone;
     if (index < 0 || index >= m_ports.size())
         return nullptr;
     const QByteArray path = QFile::encodeName(m_ports[index].path);
     const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        error = OpenError(errno);
         return nullptr;
+    }
+    // One program at a time: two would read each other's replies. The advisory lock keeps out
+    // every program that locks as well (also one run by root, which TIOCEXCL lets through);
+    // TIOCEXCL keeps out other programs that open the terminal.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        error = errno == EWOULDBLOCK ? FtOpenError::Busy : FtOpenError::Failed;
+        ::close(fd);
+        return nullptr;
+    }
+    if (::ioctl(fd, TIOCEXCL) != 0 && errno != ENOTTY) {
+        error = FtOpenError::Failed;
+        ::close(fd);
+        return nullptr;
+    }
+    error = FtOpenError::None;
     termios tio{};
     if (::tcgetattr(fd, &tio) == 0) {
         ::cfmakeraw(&tio);

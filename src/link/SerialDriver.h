@@ -7,7 +7,7 @@
 // Chargers reached through serial ports: every entry of KELVORA_SERIAL_PORTS ("PATH" or
 // "PATH@SERIAL", separated by ':') is one FT-X chip of manufacturer "Kelvora GmbH" and
 // description "Vareriz-Ezu". Its serial number is the one given, else the path's last
-// component. Serial ports have no EEPROM to program.
+// component. Serial ports have no EEPROM to program. A port is held by one program at a time.
 class CSerialDriver : public CFtDriver {
 public:
     struct Port {
@@ -22,7 +22,7 @@ public:
     const QList<Port>& Ports() const { return m_ports; }
 
     QList<std::uint32_t> DeviceTypes() override;
-    std::unique_ptr<CFtHandle> Open(int index) override;
+    std::unique_ptr<CFtHandle> Open(int index, FtOpenError& error) override;
 
 private:
     QList<Port> m_ports;

@@ -1,5 +1,7 @@
 #include "UsbLink.h"
 
+#include "DevCmd.h"
+
 #include <QDeadlineTimer>
 
 #include <algorithm>
@@ -31,6 +33,29 @@ CUsbLink& TheLink() {
     return link;
 }
 
+int OpenErrorMessage(FtOpenError error) {
+    switch (error) {
+    case FtOpenError::Busy:
+        return MSG_CHARGER_BUSY;
+    case FtOpenError::NoAccess:
+        return MSG_CHARGER_NO_ACCESS;
+    case FtOpenError::Failed:
+        return MSG_CHARGER_NOT_OPENED;
+    default:
+        return MSG_NO_CHARGER;
+    }
+}
+
+int NoChargerMessage(const QList<CUsbDeviceInfo>& devices) {
+    for (const FtOpenError reason : {FtOpenError::Busy, FtOpenError::NoAccess}) {
+        for (const CUsbDeviceInfo& info : devices) {
+            if (info.type == FT_DEVICE_X_SERIES && info.openError == reason)
+                return OpenErrorMessage(reason);
+        }
+    }
+    return MSG_NO_CHARGER;
+}
+
 void CUsbLink::SetDrivers(std::vector<std::unique_ptr<CFtDriver>> drivers) {
     std::lock_guard guard(m_lock);
     m_hDevice.reset();
@@ -60,7 +85,7 @@ std::uint64_t CUsbLink::Enumerate(bool acceptAny) {
         CUsbDeviceInfo& info = m_devices[i];
         if (info.type != FT_DEVICE_X_SERIES)
             continue;
-        const auto handle = OpenByIndex(i);
+        const auto handle = OpenByIndex(i, info.openError);
         if (!handle)
             continue;
         FtEepromX image;
@@ -96,17 +121,25 @@ QList<CUsbDeviceInfo> CUsbLink::Devices() const {
 
 void CUsbLink::Select(int index) { m_nDevice = index; }
 
-std::unique_ptr<CFtHandle> CUsbLink::OpenByIndex(int index) {
+std::unique_ptr<CFtHandle> CUsbLink::OpenByIndex(int index, FtOpenError& error) {
+    error = FtOpenError::Gone;
     if (index < 0 || index >= static_cast<int>(m_index.size()))
         return nullptr;
     const auto& [driver, local] = m_index[index];
-    return driver->Open(local);
+    auto handle = driver->Open(local, error);
+    if (handle)
+        error = FtOpenError::None;
+    else if (error == FtOpenError::None)
+        error = FtOpenError::Failed;
+    return handle;
 }
 
 bool CUsbLink::Open() {
     std::lock_guard guard(m_lock);
     if (!m_hDevice) {
-        m_hDevice = OpenByIndex(m_nDevice);
+        FtOpenError error = FtOpenError::None;
+        m_hDevice = OpenByIndex(m_nDevice, error);
+        m_openError = error;
         if (!m_hDevice)
             return false;
     }
@@ -182,7 +215,8 @@ int CUsbLink::ReceiveReply(char* buffer, const std::atomic<bool>& keepGoing, int
 
 bool CUsbLink::ReadEeprom(FtEepromX& image, FtEepromStrings& strings) {
     std::lock_guard guard(m_lock);
-    auto handle = OpenByIndex(m_nDevice);
+    FtOpenError error = FtOpenError::None;
+    auto handle = OpenByIndex(m_nDevice, error);
     if (!handle)
         return false;
     if (!handle->ReadEeprom(image, strings))
@@ -195,7 +229,8 @@ bool CUsbLink::ProgramEeprom(const FtEepromX& image, const FtEepromStrings& stri
         kMaxEepromStrings)
         return false;
     std::lock_guard guard(m_lock);
-    auto handle = OpenByIndex(m_nDevice);
+    FtOpenError error = FtOpenError::None;
+    auto handle = OpenByIndex(m_nDevice, error);
     FtEepromX written = image;
     written.serNumEnable = 0;
     written.driverType = 0;

@@ -12,10 +12,11 @@
 #include <vector>
 
 // One attached chip as the last enumeration found it. The strings are set only for chips whose
-// EEPROM could be read.
+// EEPROM could be read; openError says why a chip could not be opened.
 struct CUsbDeviceInfo {
     std::uint32_t type = 0;
     bool stringsRead = false;
+    FtOpenError openError = FtOpenError::None;
     QByteArray description;
     QByteArray manufacturer;
     QByteArray serial;
@@ -48,6 +49,8 @@ public:
     bool Open();
     void Close();
     bool IsOpen() const;
+    // Why the last Open failed.
+    FtOpenError OpenError() const { return m_openError; }
 
     // Reply timeout of the next ReceiveReply, in milliseconds.
     void SetReadTimeout(std::uint32_t ms) { m_nReadTimeout = ms; }
@@ -66,7 +69,7 @@ public:
     bool ProgramEeprom(const FtEepromX& image, const FtEepromStrings& strings);
 
 private:
-    std::unique_ptr<CFtHandle> OpenByIndex(int index);
+    std::unique_ptr<CFtHandle> OpenByIndex(int index, FtOpenError& error);
     // Reads one byte, waiting up to the read timeout but checking keepGoing in short slices.
     // Returns 1 for a byte, 0 for a timeout or an abort, -1 for a failed transfer.
     int ReadByte(char& byte, const std::atomic<bool>& keepGoing);
@@ -81,7 +84,17 @@ private:
 
     std::unique_ptr<CFtHandle> m_hDevice;
     std::atomic<int> m_nDevice{-1};
+    std::atomic<FtOpenError> m_openError{FtOpenError::None};
     std::atomic<std::uint32_t> m_nReadTimeout{kDefaultTimeout};
 };
 
 CUsbLink& TheLink();
+
+// The string-table id of the message for a chip that could not be opened: "Please attach
+// charger" for one that is gone, else the reason.
+int OpenErrorMessage(FtOpenError error);
+
+// The string-table id of the message for chargers that could not be used, from the last
+// enumeration: a chip that is busy or may not be opened says so; otherwise "Please attach
+// charger".
+int NoChargerMessage(const QList<CUsbDeviceInfo>& devices);

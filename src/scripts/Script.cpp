@@ -103,6 +103,13 @@ bool CScript::ParseLine(const QString& line, int lineNumber) {
             return false;
         m_entries.push_back(std::make_unique<CPauseEntry>(index, *ms));
     } else if (keyword == u"CMD") {
+        if (HasControlCharacter(argument)) {
+            // It could never be sent: an error in its line, like any line that is not a script's.
+            Log(QStringLiteral("Fehler in Zeile %1").arg(lineNumber));
+            Log(LoadText(MSG_CONTROL_CHARACTER));
+            Clear();
+            return false;
+        }
         m_entries.push_back(std::make_unique<CCmdEntry>(index, argument));
     } else if (keyword == u"LOOP" && m_openLoops.size() < kMaxDepth) {
         const std::optional<std::uint32_t> count = ScanUnsigned(argument);

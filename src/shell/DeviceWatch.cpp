@@ -4,15 +4,11 @@
 
 #include <libusb.h>
 
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
-
 namespace {
 
 constexpr int kFtdiVendor = 0x0403;
-// The FT-X chips; every charger has one.
-constexpr int kFtxProduct = 0x6015;
+// bcdDevice of the FT-X chips; every charger has one, whatever product id its EEPROM gives.
+constexpr int kFtxRelease = 0x1000;
 // Time for the system to set up a new device (rights, drivers) before it is enumerated.
 constexpr int kSettleMs = 700;
 constexpr int kEventSliceUs = 200000;
@@ -67,7 +63,6 @@ CDeviceWatch::~CDeviceWatch() {
 }
 
 bool FtdiAccessDenied() {
-#ifdef Q_OS_UNIX
     libusb_context* context = nullptr;
     if (libusb_init(&context) != 0)
         return false;
@@ -77,19 +72,17 @@ bool FtdiAccessDenied() {
     for (ssize_t i = 0; i < count && !denied; ++i) {
         libusb_device_descriptor descriptor{};
         if (libusb_get_device_descriptor(list[i], &descriptor) != 0 ||
-            descriptor.idVendor != kFtdiVendor || descriptor.idProduct != kFtxProduct)
+            descriptor.idVendor != kFtdiVendor || descriptor.bcdDevice != kFtxRelease)
             continue;
-        const QByteArray node = QStringLiteral("/dev/bus/usb/%1/%2")
-                                    .arg(libusb_get_bus_number(list[i]), 3, 10, QChar(u'0'))
-                                    .arg(libusb_get_device_address(list[i]), 3, 10, QChar(u'0'))
-                                    .toLocal8Bit();
-        denied = access(node.constData(), R_OK | W_OK) != 0;
+        // Opening the device (no interface is claimed) is what the rights decide.
+        libusb_device_handle* handle = nullptr;
+        const int result = libusb_open(list[i], &handle);
+        if (result == LIBUSB_SUCCESS)
+            libusb_close(handle);
+        denied = result == LIBUSB_ERROR_ACCESS;
     }
     if (count >= 0)
         libusb_free_device_list(list, 1);
     libusb_exit(context);
     return denied;
-#else
-    return false;
-#endif
 }

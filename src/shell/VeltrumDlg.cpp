@@ -44,7 +44,6 @@ enum MainText : int {
     TXT_CHARGER = 161,
     TXT_MODULE = 162,
     TXT_CAPTION_ROLE = 284, // 284..288: Patient .. Admin
-    TXT_NO_CHARGER = 290,
     TXT_SELECT_CHARGER = 291,
     TXT_RESTART = 301,
     TXT_NOT_AVAILABLE = 410,
@@ -518,8 +517,10 @@ void CVeltrumDlg::ChooseCharger() {
         SelectCharger(m_chargers->itemData(0).toInt());
         return;
     }
-    m_chargers->setPlaceholderText(
-        LoadText(m_chargers->count() == 0 ? TXT_NO_CHARGER : TXT_SELECT_CHARGER));
+    // With none to choose, a charger that another program holds (or this user may not open)
+    // is named as the reason.
+    m_chargers->setPlaceholderText(LoadText(
+        m_chargers->count() == 0 ? NoChargerMessage(TheLink().Devices()) : TXT_SELECT_CHARGER));
     SelectCharger(-1);
 }
 

@@ -182,7 +182,8 @@ void CSimCharger::ClearReceivedFrames() {
     m_received.clear();
 }
 
-std::unique_ptr<CFtHandle> CSimDriver::Open(int index) {
+std::unique_ptr<CFtHandle> CSimDriver::Open(int index, FtOpenError& error) {
+    error = index == 0 ? FtOpenError::None : FtOpenError::Gone;
     if (index != 0)
         return nullptr;
     return std::make_unique<CSimHandle>(TheSimCharger());

@@ -80,5 +80,5 @@ CSimCharger& TheSimCharger();
 class CSimDriver : public CFtDriver {
 public:
     QList<std::uint32_t> DeviceTypes() override { return {FT_DEVICE_X_SERIES}; }
-    std::unique_ptr<CFtHandle> Open(int index) override;
+    std::unique_ptr<CFtHandle> Open(int index, FtOpenError& error) override;
 };

@@ -2,6 +2,8 @@
 // peer on a pseudo-terminal, its messages and its exit status.
 
 #include "Crc16.h"
+#include "SerialDriver.h"
+#include "Texts.h"
 
 #include <QProcess>
 #include <QTest>
@@ -46,6 +48,22 @@ public:
         ::close(m_master);
     }
     QString Path() const { return m_path; }
+    // What the chip's side wrote, waiting up to a second for the first byte.
+    QByteArray ReadMaster() {
+        pollfd pfd{m_master, POLLIN, 0};
+        QByteArray bytes;
+        if (::poll(&pfd, 1, 1000) > 0) {
+            QTest::qWait(50);
+            char buffer[256];
+            ssize_t got = 0;
+            while ((got = ::read(m_master, buffer, sizeof buffer)) > 0)
+                bytes.append(buffer, got);
+        }
+        return bytes;
+    }
+    void WriteMaster(const QByteArray& bytes) {
+        (void)::write(m_master, bytes.constData(), bytes.size());
+    }
 
     // Runs veltrum-cli; every frame it sends is answered with answer(payload) (nothing when empty).
     Result Run(const QStringList& args, const std::function<QByteArray(const QByteArray&)>& answer,
@@ -103,6 +121,8 @@ QByteArray Silent(const QByteArray&) { return QByteArray(); }
 class TestCliLink : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase() { SetLanguage(Language::English); }
+
     void listsSerialPort() {
         PtyPeer peer;
         const Result r = peer.Run({QStringLiteral("list")}, Silent);
@@ -166,19 +186,36 @@ private slots:
         QVERIFY(r.out.isEmpty());
     }
 
+    // Usage errors (status 2) send nothing and say what is wrong; a charger that is not
+    // attached is a device failure (status 1).
     void usage_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("status");
-        QTest::newRow("no command") << QStringList() << 2;
-        QTest::newRow("unknown command") << QStringList{"frobnicate"} << 2;
-        QTest::newRow("unknown option") << QStringList{"--bogus", "list"} << 2;
-        QTest::newRow("send without text") << QStringList{"send"} << 2;
-        QTest::newRow("unknown charger") << QStringList{"--charger", "NOPE", "send", "GP"} << 1;
-        QTest::newRow("help") << QStringList{"--help"} << 0;
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no command") << QStringList() << 2 << "no command given";
+        QTest::newRow("unknown command")
+            << QStringList{"frobnicate"} << 2 << "unknown command frobnicate";
+        QTest::newRow("unknown option")
+            << QStringList{"--bogus", "list"} << 2 << "unknown option --bogus";
+        QTest::newRow("send without text")
+            << QStringList{"send"} << 2 << "send takes one command text";
+        QTest::newRow("unknown charger") << QStringList{"--charger", "NOPE", "send", "GP"} << 1
+                                         << "no charger with serial number NOPE";
+        QTest::newRow("empty charger")
+            << QStringList{"--charger", "", "send", "GP"} << 2 << "--charger needs a serial number";
+        QTest::newRow("empty charger, list")
+            << QStringList{"--charger", "", "list"} << 2 << "--charger needs a serial number";
+        QTest::newRow("charger without value")
+            << QStringList{"--charger"} << 2 << "--charger needs a serial number";
+        QTest::newRow("send with ETX") << QStringList{"send", "GP\x03#CGV"} << 2 << LoadText(432);
+        QTest::newRow("send with STX") << QStringList{"send", "\x02GP"} << 2 << LoadText(432);
+        QTest::newRow("send with line feed") << QStringList{"send", "GP\n1"} << 2 << LoadText(432);
+        QTest::newRow("help") << QStringList{"--help"} << 0 << QString();
     }
     void usage() {
         QFETCH(QStringList, args);
         QFETCH(int, status);
+        QFETCH(QString, message);
         PtyPeer peer;
         const Result r = peer.Run(args, Silent);
         QCOMPARE(r.status, status);
@@ -187,8 +224,44 @@ private slots:
             QVERIFY(r.out.contains("list"));
             QVERIFY(r.out.contains("send TEXT"));
         } else {
-            QVERIFY(!r.err.isEmpty());
+            QVERIFY2(r.err.contains(message), qPrintable(r.err));
         }
+    }
+
+    // A charger on a serial port serves one program at a time: while one holds the port, a
+    // second run is refused with "in use" and sends nothing; the first one's exchange goes on
+    // undisturbed.
+    void serialPortIsExclusive() {
+        PtyPeer peer;
+        CSerialDriver driver(peer.Path() + QStringLiteral("@PTY01"));
+        FtOpenError error = FtOpenError::Failed;
+        auto first = driver.Open(0, error);
+        QVERIFY(first);
+        QCOMPARE(error, FtOpenError::None);
+        FtOpenError second = FtOpenError::None;
+        QVERIFY(!driver.Open(0, second));
+        QCOMPARE(second, FtOpenError::Busy);
+
+        const Result r = peer.Run({QStringLiteral("send"), QStringLiteral("GP")},
+                                  [](const QByteArray&) { return Reply("stolen"); });
+        QCOMPARE(r.status, 1);
+        QCOMPARE(r.err.trimmed(), LoadText(430).trimmed());
+        QVERIFY(r.frames.isEmpty());
+
+        first->Write("\x02GV\x03", 4);
+        QCOMPARE(peer.ReadMaster(), QByteArray("\x02GV\x03"));
+        peer.WriteMaster(Reply("1.4"));
+        QVERIFY(first->SetTimeouts(500, 100));
+        QByteArray got;
+        char buffer[64];
+        std::uint32_t count = 0;
+        while (got.size() < Reply("1.4").size() && first->Read(buffer, sizeof buffer, count) &&
+               count > 0)
+            got.append(buffer, count);
+        QCOMPARE(got, Reply("1.4"));
+
+        first.reset();
+        QVERIFY(driver.Open(0, error));
     }
 };
 

@@ -15,6 +15,7 @@ struct FakeChip {
     std::uint32_t type = FT_DEVICE_X_SERIES;
     FtEepromStrings strings{"Kelvora GmbH", "Vareriz-Ezu", "A1"};
     bool opens = true;
+    FtOpenError openError = FtOpenError::Busy; // why it does not open
     bool eepromReadable = true;
     // (delay before the byte in ms, byte); a negative delay makes the read fail.
     std::deque<std::pair<int, char>> incoming;
@@ -77,9 +78,10 @@ public:
             types.append(c.type);
         return types;
     }
-    std::unique_ptr<CFtHandle> Open(int index) override {
+    std::unique_ptr<CFtHandle> Open(int index, FtOpenError& error) override {
         FakeChip& chip = m_chips[index];
         ++chip.opened;
+        error = chip.opens ? FtOpenError::None : chip.openError;
         return chip.opens ? std::make_unique<FakeHandle>(chip) : nullptr;
     }
 
@@ -138,6 +140,39 @@ private slots:
         QVERIFY(!link.Open());
         link.Select(0);
         QVERIFY(!link.Open());
+    }
+
+    // A chip that could not be opened keeps its reason: no charger usable names a busy one
+    // first, then one this user may not open, else asks to attach one; a failed Open says why.
+    void openErrors() {
+        std::vector<FakeChip> chips(2);
+        chips[0].opens = false;
+        chips[0].openError = FtOpenError::NoAccess;
+        chips[1].opens = false;
+        CUsbLink link;
+        Install(link, chips);
+        QCOMPARE(link.Enumerate(false), std::uint64_t(0));
+        QCOMPARE(link.Devices()[0].openError, FtOpenError::NoAccess);
+        QCOMPARE(link.Devices()[1].openError, FtOpenError::Busy);
+        QCOMPARE(NoChargerMessage(link.Devices()), 430);
+
+        chips[1].opens = true;
+        QCOMPARE(link.Enumerate(false), std::uint64_t(0b10));
+        QCOMPARE(NoChargerMessage(link.Devices()), 431);
+        link.Select(0);
+        QVERIFY(!link.Open());
+        QCOMPARE(link.OpenError(), FtOpenError::NoAccess);
+        QCOMPARE(OpenErrorMessage(link.OpenError()), 431);
+        link.Select(2);
+        QVERIFY(!link.Open());
+        QCOMPARE(OpenErrorMessage(link.OpenError()), 290);
+        link.Select(1);
+        QVERIFY(link.Open());
+        QCOMPARE(link.OpenError(), FtOpenError::None);
+
+        chips[0].opens = true;
+        QCOMPARE(link.Enumerate(false), std::uint64_t(0b11));
+        QCOMPARE(NoChargerMessage(link.Devices()), 290);
     }
 
     void onlyFirst64Accepted() {

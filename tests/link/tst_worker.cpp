@@ -266,17 +266,89 @@ private slots:
         QCOMPARE(owner.events, QStringList{"start UP"});
     }
 
-    // A charger that cannot be opened keeps the commands queued and tells the main owner, which
-    // looks for chargers again where the platform sends no arrival and removal notices.
-    void linkFailureReported() {
+    // A charger that cannot be opened (here: gone) fails the command that needs it, through
+    // the owner's normal path with "Please attach charger" and a Retry/Cancel box (no silent
+    // repetition, no placement hint); Cancel drops the queue, Retry opens the link again. A
+    // keep-alive is dropped unsent. The main owner is told, so that it looks for chargers again.
+    void linkFailureFailsCommands_data() {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("cancel") << int(IDCANCEL);
+        QTest::newRow("retry with the charger back") << int(IDRETRY);
+    }
+    void linkFailureFailsCommands() {
+        QFETCH(int, answer);
         TheLink().Select(7);
         m_main.linkFailures = 0;
+        SetMessageBoxHandler([this, answer](const QString& text, unsigned style, const QString&) {
+            m_boxes.append({text, style});
+            if (answer == IDRETRY)
+                TheLink().Select(0);
+            return answer;
+        });
+        Owner owner;
         TestCmd gp(QStringLiteral("GP"));
+        TestCmd behind(QStringLiteral("GV"));
+        gp.m_pOwner = &owner;
+        behind.m_pOwner = &owner;
+        CKeepAliveCmd keepAlive;
+        keepAlive.Post();
         gp.Post();
-        QTRY_COMPARE(m_main.linkFailures, 1);
-        QCOMPARE(TheQueue().Size(), 1);
-        TheQueue().Clear();
-        TheLink().Select(0);
+        behind.Post();
+        if (answer == IDRETRY) {
+            QTRY_VERIFY(owner.events.contains("end GV"));
+            QCOMPARE(owner.events, (QStringList{"start GP", "error GP 290", "ok GP", "end GP",
+                                                "start GV", "ok GV", "end GV"}));
+        } else {
+            QTRY_COMPARE(m_boxes.size(), 1);
+            Owner other;
+            TheLink().Select(0);
+            Drain(other);
+            QCOMPARE(owner.events, (QStringList{"start GP", "error GP 290"}));
+        }
+        QCOMPARE(m_boxes.size(), 1);
+        QCOMPARE(m_boxes[0].text, LoadText(290) + LoadText(195));
+        QCOMPARE(m_boxes[0].style, unsigned(MB_RETRYCANCEL));
+        QTRY_VERIFY(m_main.linkFailures >= 1);
+        QVERIFY(!m_protocol.contains(QStringLiteral("Cmd: KA")));
+        QVERIFY(!TheSimCharger().ReceivedFrames().contains(Frame("KA")));
+        QCOMPARE(TheQueue().Size(), 0);
+        SetMessageBoxHandler([this](const QString& text, unsigned style, const QString&) {
+            m_boxes.append({text, style});
+            return m_answers.isEmpty() ? int(IDCANCEL) : m_answers.takeFirst();
+        });
+    }
+
+    // A command text with a control character other than TAB is never sent: the command fails
+    // with its message in an OK box.
+    void controlCharactersNotSent_data() {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("ETX") << QStringLiteral("GP\x03#CGV");
+        QTest::newRow("STX") << QStringLiteral("\x02GP");
+        QTest::newRow("line feed") << QStringLiteral("GP\n1234");
+        QTest::newRow("NUL") << QString(QStringLiteral("GP")).append(QChar(0));
+        QTest::newRow("DEL") << QStringLiteral("GP\x7F");
+    }
+    void controlCharactersNotSent() {
+        QFETCH(QString, text);
+        Owner owner;
+        TestCmd cmd(text);
+        cmd.m_pOwner = &owner;
+        cmd.Post();
+        QTRY_COMPARE(m_boxes.size(), 1);
+        QCOMPARE(m_boxes[0].text, LoadText(432));
+        QCOMPARE(m_boxes[0].style, unsigned(MB_OK));
+        QCOMPARE(owner.events,
+                 (QStringList{"start " + text, QStringLiteral("error %1 432").arg(text)}));
+        Owner other;
+        Drain(other);
+        QCOMPARE(TheSimCharger().ReceivedFrames(), QList<QByteArray>{Frame("GP")});
+
+        // TAB stays allowed: the text goes out (the module does not know it).
+        TestCmd tab(QStringLiteral("XX\t1"));
+        tab.m_pOwner = &other;
+        tab.Post();
+        QTRY_VERIFY(other.events.contains("error XX\t1 183"));
+        QVERIFY(TheSimCharger().ReceivedFrames().contains(Frame("XX\t1")));
     }
 
     void exitDialog() {

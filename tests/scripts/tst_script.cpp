@@ -106,6 +106,13 @@ private slots:
             << "CMD SV0;1 2";
         QTest::newRow("lower-case keyword")
             << QByteArray("KelvoraScript\ncmd\tGP\n") << false << 0 << "Fehler in Zeile 2";
+        // Control characters would split the frame on the wire: the line is an error.
+        QTest::newRow("command with ETX") << QByteArray("KelvoraScript\nCMD\tGP\nCMD\tGP\x03#CGV\n")
+                                          << false << 0 << LoadText(432);
+        QTest::newRow("command with STX")
+            << QByteArray("KelvoraScript\nCMD\t\x02GV\n") << false << 0 << LoadText(432);
+        QTest::newRow("command with CR inside")
+            << QByteArray("KelvoraScript\nCMD\tGV\rGP\n") << false << 0 << LoadText(432);
         QByteArray deep = "KelvoraScript\n";
         for (int i = 0; i <= CScript::kMaxDepth; ++i)
             deep += "LOOP\t1\n";
@@ -176,6 +183,22 @@ private slots:
         QCOMPARE(owner.marks, (QList<bool>{false, true}));
         QCOMPARE(TheSimCharger().ReceivedFrames(), QList<QByteArray>(2, Frame("GP")));
         QCOMPARE(Log().value(0), LoadText(183));
+    }
+
+    // The charger goes away during a pause: the next commands fail at once with "Please attach
+    // charger" and the run ends instead of waiting for replies that cannot come.
+    void chargerGoneDuringPause() {
+        CScript script;
+        Load(script, "KelvoraScript\nCMD\tGP\nPAUSE\t300\nCMD\tGP\nCMD\tGV\n");
+        Owner owner(script);
+        QVERIFY(owner.Run());
+        QTRY_VERIFY(Log().contains(QStringLiteral("PAUSE 300 ms")));
+        TheLink().Select(7);
+        QTRY_VERIFY_WITH_TIMEOUT(owner.ended, 5000);
+        TheLink().Select(0);
+        QCOMPARE(owner.marks, (QList<bool>{true, false, false}));
+        QCOMPARE(Log().count(LoadText(290)), 2);
+        QCOMPARE(TheSimCharger().ReceivedFrames(), QList<QByteArray>{Frame("GP")});
     }
 
     // Closing during a long pause ends the run at once.
