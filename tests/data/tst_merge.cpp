@@ -17,6 +17,8 @@ private slots:
     void nightGap_data();
     void nightGap();
     void testBursts();
+    void testBurstsFound_data();
+    void testBurstsFound();
     void noTestBursts();
     void reclassifyRestoresTestBursts();
     void overlaps();
@@ -130,6 +132,41 @@ void TestMerge::testBursts() {
     Prepare(plain, true);
     QCOMPARE(plain.GetAt(0)->kind, KIND_START_EVENT);
     QVERIFY(plain.GetAt(0)->IsCounted());
+}
+
+// Which walks count as having found test bursts: sensor A's forward walk only, sensor B's
+// walks in both directions. The end walks mark their bursts and the night's last record all the
+// same. Kinds as digits, sensors as letters, one per record.
+void TestMerge::testBurstsFound_data() {
+    QTest::addColumn<QList<qint64>>("starts");
+    QTest::addColumn<QByteArray>("sensors");
+    QTest::addColumn<QByteArray>("kinds");
+    const qint64 end = 2 * kHour;
+    QTest::newRow("none") << QList<qint64>{0, kHour, end} << QByteArray("AAA") << QByteArray("544");
+    QTest::newRow("A at the start")
+        << QList<qint64>{0, 5000, end} << QByteArray("AAA") << QByteArray("124");
+    QTest::newRow("A at the end only")
+        << QList<qint64>{0, kHour, end - 10000, end} << QByteArray("AAAA") << QByteArray("5422");
+    QTest::newRow("B at the start")
+        << QList<qint64>{0, 5000, end} << QByteArray("ABA") << QByteArray("124");
+    QTest::newRow("B at the end only")
+        << QList<qint64>{0, kHour, end - 10000, end} << QByteArray("AABA") << QByteArray("1422");
+    QTest::newRow("A at the end, B at the start") << QList<qint64>{0, 5000, kHour, end - 10000, end}
+                                                  << QByteArray("ABAAA") << QByteArray("12422");
+}
+
+void TestMerge::testBurstsFound() {
+    QFETCH(QList<qint64>, starts);
+    QFETCH(QByteArray, sensors);
+    QFETCH(QByteArray, kinds);
+    CDataArray events;
+    for (qsizetype i = 0; i < starts.size(); ++i)
+        events.Append(Event(starts[i], 100, sensors[i] == 'A' ? SENSOR_A : SENSOR_B));
+    Prepare(events, true);
+    QByteArray found;
+    for (const std::uint32_t kind : Kinds(events))
+        found += char('0' + kind);
+    QCOMPARE(found, kinds);
 }
 
 void TestMerge::noTestBursts() {
