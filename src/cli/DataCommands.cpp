@@ -108,7 +108,10 @@ QString ParseReportArgs(const QStringList& args, ReportOptions& options) {
 // Opens and validates a data file; false with the reason on stderr.
 bool OpenValid(CDataFile& file, const QString& path) {
     if (!file.Open(path)) {
-        QTextStream(stderr) << QStringLiteral("Cannot read %1").arg(path) << '\n';
+        const QString reason = file.OpenErrorText();
+        QTextStream(stderr) << (reason.isEmpty() ? QStringLiteral("Cannot read %1").arg(path)
+                                                 : reason)
+                            << '\n';
         return false;
     }
     QString message;

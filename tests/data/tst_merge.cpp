@@ -1,10 +1,17 @@
 #include "CDataArray.h"
+#include "CDataFile.h"
 #include "CModuleList.h"
 #include "Prepare.h"
 #include "TestEvents.h"
 
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 // Preparation of loaded events, the 3 pm rules and the module and file lists.
 class TestMerge : public QObject {
@@ -26,6 +33,7 @@ private slots:
     void threePm();
     void moduleList();
     void moduleListFolderIndex();
+    void specialFilesSkipped();
     void pickersAndRecount();
     void fileListAfter();
 };
@@ -266,6 +274,33 @@ void TestMerge::moduleListFolderIndex() {
     QCOMPARE(modules.Modules().size(), 2);
     QVERIFY(modules.Load(kBase, QStringLiteral("X77")));
     QCOMPARE(modules.Current()->name, QStringLiteral("Lab3"));
+}
+
+// A FIFO and a link to a device named like data files, and a file beyond the size limit: the
+// scan neither waits for them nor reads them without end, and lists only the data file.
+void TestMerge::specialFilesSkipped() {
+    QTemporaryDir base;
+    const QString folder = base.filePath(QStringLiteral("M1234"));
+    QVERIFY(QDir().mkdir(folder));
+    QVERIFY(
+        QFile::copy(kBase + "/M1234/2026-12-01_08-00-00.kmM", folder + "/2026-12-01_08-00-00.kmM"));
+    QCOMPARE(::mkfifo(QFile::encodeName(folder + "/fifo.kmM").constData(), 0644), 0);
+    QVERIFY(QFile::link(QStringLiteral("/dev/zero"), folder + "/zero.kmM"));
+    QFile big(folder + "/big.kmM");
+    QVERIFY(big.open(QIODevice::WriteOnly));
+    QVERIFY(big.resize(CDataFile::kMaxBytes + 1));
+    big.close();
+
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(DataFilesIn(folder).size(), 2); // the data file and the large one
+    CModuleList modules;
+    QVERIFY(modules.Load(base.path(), QStringLiteral("M1234")));
+    QCOMPARE(modules.Files().Files().size(), 1);
+    QVERIFY(modules.Files().Files()[0].path.endsWith(QStringLiteral("2026-12-01_08-00-00.kmM")));
+    CFileList list;
+    QCOMPARE(list.Fill(base.path(), QStringLiteral("M1234")), 1);
+    QVERIFY(timer.elapsed() < 10000);
 }
 
 void TestMerge::pickersAndRecount() {
