@@ -38,7 +38,20 @@ TextInputHandler& InputHandler() {
 
 } // namespace
 
-void SetTextInputHandler(TextInputHandler handler) { InputHandler() = std::move(handler); }
+void SetTextInputHandler(TextInputHandler handler) {
+    InputHandler() = std::move(handler);
+}
+
+QString CleanFolderName(QString name) {
+    for (QChar& c : name) {
+        if (QStringView(u"\\/*\"><|?:;, ").contains(c))
+            c = u'_';
+    }
+    // A leading point would make a hidden folder, or with ".." one outside the base folder.
+    if (name.startsWith(u'.'))
+        name[0] = u'_';
+    return name;
+}
 
 void LoadNameIndex(const QString& baseFolder) {
     NameIndex& index = Index();
@@ -68,13 +81,20 @@ std::optional<QString> LookupName(const QString& moduleId) {
     const NameIndex& index = Index();
     if (!index.present)
         return moduleId;
-    // The ID must be followed by the TAB, so that ID 1 does not find the line of ID 12.
-    const QString key = moduleId + u'\t';
+    const QString cleanId = CleanFolderName(moduleId);
+    std::optional<QString> cleanMatch;
     for (const QString& line : index.text.split(u'\n')) {
-        if (line.startsWith(key))
-            return line.mid(key.size());
+        // The ID ends at the TAB, so that ID 1 does not find the line of ID 12.
+        const qsizetype tab = line.indexOf(u'\t');
+        if (tab < 0)
+            continue;
+        const QString id = line.left(tab);
+        if (id == moduleId)
+            return line.mid(tab + 1);
+        if (!cleanMatch && CleanFolderName(id) == cleanId)
+            cleanMatch = line.mid(tab + 1);
     }
-    return std::nullopt;
+    return cleanMatch;
 }
 
 QString NameOrId(const QString& moduleId) {

@@ -1,6 +1,7 @@
 #include "CDataArray.h"
 #include "CDataFile.h"
 #include "CModuleList.h"
+#include "NameIndex.h"
 #include "Prepare.h"
 #include "TestEvents.h"
 
@@ -33,6 +34,8 @@ private slots:
     void threePm();
     void moduleList();
     void moduleListFolderIndex();
+    void moduleListIndexNames_data();
+    void moduleListIndexNames();
     void specialFilesSkipped();
     void pickersAndRecount();
     void fileListAfter();
@@ -274,6 +277,48 @@ void TestMerge::moduleListFolderIndex() {
     QCOMPARE(modules.Modules().size(), 2);
     QVERIFY(modules.Load(kBase, QStringLiteral("X77")));
     QCOMPARE(modules.Current()->name, QStringLiteral("Lab3"));
+}
+
+// Index names that the folder rule cleans ("Lab 3" -> Lab_3), and module IDs it cleans (data
+// files carry "AB C" as AB_C): the folders are found by their module ID, by their index name,
+// and without a module name.
+void TestMerge::moduleListIndexNames_data() {
+    QTest::addColumn<QString>("module");
+    QTest::addColumn<QStringList>("folders");
+    QTest::newRow("all modules") << QString() << QStringList{"Lab_3", "Room_1"};
+    QTest::newRow("module ID") << "X77" << QStringList{"Lab_3"};
+    QTest::newRow("index name") << "Lab 3" << QStringList{"Lab_3"};
+    QTest::newRow("ID with a blank") << "AB C" << QStringList{"Room_1"};
+    QTest::newRow("that ID cleaned") << "AB_C" << QStringList{"Room_1"};
+}
+
+void TestMerge::moduleListIndexNames() {
+    QFETCH(QString, module);
+    QFETCH(QStringList, folders);
+    QTemporaryDir base;
+    QFile source(kBase + "/Lab3/2026-12-01_08-00-00.kmM");
+    QVERIFY(source.open(QIODevice::ReadOnly));
+    const QByteArray text = source.readAll();
+    for (const auto& [folder, id] : {std::pair{"Lab_3", "X77"}, std::pair{"Room_1", "AB C"}}) {
+        QVERIFY(QDir(base.path()).mkdir(folder));
+        QFile file(base.filePath(QStringLiteral("%1/2026-12-01_08-00-00.kmM").arg(folder)));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(text).replace("ID\tX77", QByteArray("ID\t") + id));
+    }
+    QFile index(base.filePath(QStringLiteral("VM_ID.Index")));
+    QVERIFY(index.open(QIODevice::WriteOnly));
+    index.write("X77\tLab 3\r\nAB C\tRoom 1\r\n");
+    index.close();
+    LoadNameIndex(base.path());
+
+    CModuleList modules(NameOrId);
+    QVERIFY(modules.Load(base.path(), module));
+    QStringList names;
+    for (const CModuleEntry& entry : modules.Modules())
+        names.append(entry.name);
+    QCOMPARE(names, folders);
+    QCOMPARE(modules.Files().Files().size(), 1);
+    LoadNameIndex(QStringLiteral("/nonexistent"));
 }
 
 // A FIFO and a link to a device named like data files, and a file beyond the size limit: the
