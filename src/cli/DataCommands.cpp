@@ -4,6 +4,8 @@
 #include "CliCommands.h"
 #include "ExportImage.h"
 #include "GraphResources.h"
+#include "MergerStore.h"
+#include "NameIndex.h"
 #include "NightsCsv.h"
 #include "Prepare.h"
 #include "PrintWin.h"
@@ -12,8 +14,11 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPrinter>
+#include <QSet>
 #include <QTextStream>
 
 #include <optional>
@@ -108,7 +113,10 @@ QString ParseReportArgs(const QStringList& args, ReportOptions& options) {
 // Opens and validates a data file; false with the reason on stderr.
 bool OpenValid(CDataFile& file, const QString& path) {
     if (!file.Open(path)) {
-        QTextStream(stderr) << QStringLiteral("Cannot read %1").arg(path) << '\n';
+        const QString reason = file.OpenErrorText();
+        QTextStream(stderr) << (reason.isEmpty() ? QStringLiteral("Cannot read %1").arg(path)
+                                                 : reason)
+                            << '\n';
         return false;
     }
     QString message;
@@ -127,11 +135,15 @@ void LoadFiles(const QStringList& paths, CDataArray& events) {
     }
 }
 
-// Loads the selected files of a module folder as the graphs window does. False: no data.
-bool LoadModule(const ReportOptions& options, CDataArray& events) {
-    CModuleList modules;
+// Loads the selected files of a module folder as the graphs window does: --module names the
+// module by its ID or by the name the device name index gives it. False: no data. The data
+// files of the folder are the inputs, whether selected or not.
+bool LoadModule(const ReportOptions& options, CDataArray& events, QStringList& inputs) {
+    LoadNameIndex(options.base);
+    CModuleList modules(NameOrId);
     if (!modules.Load(options.base, options.module))
         return false;
+    inputs = DataFilesIn(QDir(options.base).filePath(modules.Current()->name));
     CTimeRange range1 = modules.Current()->range1;
     CTimeRange range2 = modules.Current()->range2;
     if (options.from1)
@@ -169,6 +181,23 @@ void WriteEvents(QTextStream& out, const CDataArray& events) {
     }
 }
 
+// An output file that is one of the input data files would destroy them: the option that
+// names it, or empty. Files are compared by their canonical paths; an output that does not
+// exist yet is none of them.
+QString OverwritesInput(const QList<std::pair<QString, QString>>& outputs,
+                        const QStringList& inputs) {
+    QSet<QString> canonical;
+    for (const QString& input : inputs)
+        canonical.insert(QFileInfo(input).canonicalFilePath());
+    for (const auto& [option, target] : outputs) {
+        const QString path = QFileInfo(target).canonicalFilePath();
+        if (!target.isEmpty() && target != QStringLiteral("-") && !path.isEmpty() &&
+            canonical.contains(path))
+            return QStringLiteral("%1 %2 is one of the input data files").arg(option, target);
+    }
+    return {};
+}
+
 // Writes to the file at target, or to stdout for "-". False when the file cannot be written.
 bool WriteOutput(const QString& target, const CDataArray& events,
                  void (*write)(QTextStream&, const CDataArray&)) {
@@ -197,8 +226,9 @@ QImage ShownImage(CGraph& graph, const ReportOptions& options) {
     return view;
 }
 
-// Draws the five diagrams of the nights and writes them as PNG files into options.png and as
-// one PDF document (A4 landscape, 300 dpi) to options.pdf.
+// Draws the five diagrams of the nights and writes them as PNG files into options.png (made
+// when missing) and as one PDF document (A4 landscape, 300 dpi) to options.pdf. The first file
+// that cannot be written ends it, with one message.
 int WriteDiagrams(const ReportOptions& options, const CStatsArray& nights) {
     GraphResources::Create();
     GraphData data(nights);
@@ -211,6 +241,8 @@ int WriteDiagrams(const ReportOptions& options, const CStatsArray& nights) {
         graph->Layout();
     }
     if (!options.png.isEmpty()) {
+        if (!QDir().mkpath(options.png))
+            return Failure(QStringLiteral("Cannot create %1").arg(options.png));
         bool saved = true;
         if (options.width == 0) {
             QList<CGraph*> whole;
@@ -218,9 +250,9 @@ int WriteDiagrams(const ReportOptions& options, const CStatsArray& nights) {
                 whole.append(graph.get());
             saved = SaveImages(whole, options.png);
         } else {
-            for (int tab = 0; tab < kGraphCount; ++tab)
-                saved &= SaveImage(ShownImage(*graphs[tab], options),
-                                   ImageFileName(options.png, data.name, graphs[tab]->kind, tab));
+            for (int tab = 0; tab < kGraphCount && saved; ++tab)
+                saved = SaveImage(ShownImage(*graphs[tab], options),
+                                  ImageFileName(options.png, data.name, graphs[tab]->kind, tab));
         }
         if (!saved)
             return EXIT_FAILED;
@@ -241,14 +273,38 @@ int WriteDiagrams(const ReportOptions& options, const CStatsArray& nights) {
     return EXIT_OK;
 }
 
+// For the length of a report: the gap settings of the settings store, as the program uses
+// them (missing values are written back with their defaults), and messages on stderr.
+class CReportSetup {
+public:
+    CReportSetup() {
+        SetMergerSettings(&m_gaps);
+        SetMessageBoxHandler([](const QString& text, unsigned, const QString&) {
+            QTextStream(stderr) << text << '\n';
+            return int(IDOK);
+        });
+    }
+    ~CReportSetup() {
+        SetMessageBoxHandler(nullptr);
+        SetMergerSettings(nullptr);
+    }
+    CReportSetup(const CReportSetup&) = delete;
+    CReportSetup& operator=(const CReportSetup&) = delete;
+
+private:
+    CRegMergerSettings m_gaps;
+};
+
 int Report(const CliOptions&, const QStringList& args) {
     ReportOptions options;
     if (const QString error = ParseReportArgs(args, options); !error.isEmpty())
         return UsageError(error);
 
+    const CReportSetup setup;
     CDataArray events;
+    QStringList inputs = options.files;
     if (options.files.isEmpty()) {
-        if (!LoadModule(options, events))
+        if (!LoadModule(options, events, inputs))
             return Failure(LoadText(210));
     } else {
         LoadFiles(options.files, events);
@@ -261,6 +317,15 @@ int Report(const CliOptions&, const QStringList& args) {
     if (options.csv.isEmpty() && options.events.isEmpty() && options.png.isEmpty() &&
         options.pdf.isEmpty())
         options.csv = QStringLiteral("-");
+    QList<std::pair<QString, QString>> outputs{{QStringLiteral("--csv"), options.csv},
+                                               {QStringLiteral("--events"), options.events},
+                                               {QStringLiteral("--pdf"), options.pdf}};
+    for (int tab = 0; tab < kGraphCount && !options.png.isEmpty(); ++tab)
+        outputs.append(
+            {QStringLiteral("--png"),
+             ImageFileName(options.png, NightsName(events.Nights()), options.lines ? 0 : 1, tab)});
+    if (const QString clash = OverwritesInput(outputs, inputs); !clash.isEmpty())
+        return UsageError(clash);
     for (const auto& [target, write] :
          {std::pair{options.csv, &WriteNights}, std::pair{options.events, &WriteEvents}}) {
         if (!target.isEmpty() && !WriteOutput(target, events, write))
@@ -268,14 +333,7 @@ int Report(const CliOptions&, const QStringList& args) {
     }
     if (options.png.isEmpty() && options.pdf.isEmpty())
         return EXIT_OK;
-    // Messages of the diagram code (a PNG that cannot be written) go to stderr.
-    SetMessageBoxHandler([](const QString& text, unsigned, const QString&) {
-        QTextStream(stderr) << text << '\n';
-        return int(IDOK);
-    });
-    const int status = WriteDiagrams(options, events.Nights());
-    SetMessageBoxHandler(nullptr);
-    return status;
+    return WriteDiagrams(options, events.Nights());
 }
 
 } // namespace
@@ -290,11 +348,13 @@ QList<CliCommand> DataCommands() {
          "Loads data files as \"Create graphs\" does and writes the nightly statistics (--csv)\n"
          "and the prepared events (--events) as CSV to OUT, a file or '-' for stdout (the\n"
          "statistics to stdout when neither is given). FILE...: every event of the files.\n"
-         "--base/--module: the module's files; range 1 defaults to all its data, range 2 to\n"
-         "none; D (YYYY-MM-DD) sets a range limit to 3:00 pm on that day.\n"
+         "--base/--module: the files of the module (its ID or its name in DIR/VM_ID.Index);\n"
+         "range 1 defaults to all its data, range 2 to none; D (YYYY-MM-DD) sets a range limit\n"
+         "to 3:00 pm on that day. The gap settings ([DataMerger]) apply as in the program.\n"
          "--png DIR saves the five diagrams as NAME_Bar_Graph_0.png ... _4.png (NAME: the first\n"
-         "and last night's dates), --pdf FILE prints them on A4 landscape pages; no CSV then\n"
-         "unless asked for. --lines: line diagrams; --extra: class counts on the events bars;\n"
+         "and last night's dates; DIR is made when missing), --pdf FILE prints them on A4\n"
+         "landscape pages; no CSV then unless asked for. An input data file is never an output. "
+         "--lines: line diagrams; --extra: class counts on the events bars;\n"
          "--width/--height: the diagram area in px (default: each diagram's own width, 800 high;\n"
          "a narrower area shows what a window of that size shows); --lang: language of the texts.",
          Report},

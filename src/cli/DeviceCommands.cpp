@@ -89,19 +89,26 @@ int Download(const CliOptions& options, const QStringList& args) {
         CGetDataCmd cmd;
         cmd.m_strBaseFolder = base;
         LoadNameIndex(base);
+        // An index that cannot be used: the data go into folders named by module ID.
+        if (const QString indexMessage = session.TakeLastMessage(); !indexMessage.isEmpty())
+            QTextStream(stderr) << indexMessage << '\n';
         if (!session.Run(cmd))
             return int(EXIT_FAILED);
         session.TakeLastMessage();
         CPrintView view;
         cmd.ShowResult(view);
         const QString message = session.TakeLastMessage();
-        if (!cmd.m_strSavedPath.isEmpty()) {
+        if (!cmd.m_strSavedPath.isEmpty() && !cmd.m_strListingPath.isEmpty()) {
             QTextStream(stdout) << message << '\n';
             return int(EXIT_OK);
         }
-        // Declining to save an earlier download again is the user's choice, not a failure.
-        if (cmd.readAlready && message == LoadText(103))
+        // Not saving again what a data file already holds is no failure: the events are safe.
+        if (cmd.m_strSavedPath.isEmpty() && !cmd.m_strHeldIn.isEmpty()) {
+            QTextStream(stderr) << "not saved: the events are already in "
+                                << QDir::toNativeSeparators(cmd.m_strHeldIn)
+                                << "; use --yes to save again\n";
             return int(EXIT_OK);
+        }
         return Failure(message);
     });
 }
@@ -216,8 +223,8 @@ QList<CliCommand> DeviceCommands() {
                      "and event lines.", Info},
         {"download", "--base DIR [--yes]",
          "Downloads the recorded events, prints them and saves them in DIR/<module folder>/ as\n"
-         "a data file and a listing. A download that was saved before is saved again only with\n"
-         "--yes.",
+         "a data file and a listing. When a data file there holds the events already, they are\n"
+         "saved again only with --yes (without: \"not saved\" on stderr, exit status 0).",
          Download},
         {"get-params", "", "Prints the module's 32 parameters as INDEX TAB VALUE lines.", GetParams},
         {"set-params", "FIRST;COUNT;VALUE...", "Writes COUNT parameters starting at index FIRST.", SetParams},

@@ -3,12 +3,12 @@
 #include "Texts.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 namespace {
 
 constexpr std::uint32_t kVersion3 = 3u << 16;
+enum DataFileText : int { TXT_NOT_A_FILE = 451, TXT_TOO_LARGE = 452 };
 
 // Drops double quotes and the CR of each CR LF in place, then the LFs at the end.
 void CleanText(QByteArray& text) {
@@ -31,12 +31,24 @@ void CleanText(QByteArray& text) {
 
 bool CDataFile::Open(const QString& path) {
     Close();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
     m_path = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-    SetContent(file.readAll());
+    FileContent content = ReadRegularFile(path, kMaxBytes);
+    m_openError = content.error;
+    if (!content.ok())
+        return false;
+    SetContent(std::move(content.bytes));
     return true;
+}
+
+QString CDataFile::OpenErrorText() const {
+    switch (m_openError) {
+    case FileReadError::NotAFile:
+        return FormatText(TXT_NOT_A_FILE, {m_path});
+    case FileReadError::TooLarge:
+        return FormatText(TXT_TOO_LARGE, {m_path, QString::number(kMaxBytes >> 20)});
+    default:
+        return {};
+    }
 }
 
 void CDataFile::SetContent(QByteArray content) {
@@ -51,6 +63,7 @@ void CDataFile::SetContent(QByteArray content) {
 
 void CDataFile::Close() {
     Reset();
+    m_openError = FileReadError::None;
     m_path.clear();
     m_text.clear();
     m_dataStart = 0;

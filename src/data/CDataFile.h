@@ -2,6 +2,7 @@
 
 #include "CData.h"
 #include "CInfoHeader.h"
+#include "FileRead.h"
 
 #include <QByteArray>
 #include <QString>
@@ -11,8 +12,17 @@
 // removed when the file is read.
 class CDataFile : public CInfoHeader {
 public:
-    // Reads and parses the file; false when it cannot be read.
+    // Largest data file read. A full module memory is a few thousand event lines of about 50
+    // bytes; this leaves room for far larger memories and for files a spreadsheet rewrote.
+    static constexpr qint64 kMaxBytes = qint64{16} << 20;
+
+    // Reads and parses the regular file at path of at most kMaxBytes; false when it cannot be
+    // read (OpenError says why). FIFOs and devices are refused without waiting.
     bool Open(const QString& path);
+    FileReadError OpenError() const { return m_openError; }
+    // Why the last Open failed, for the user: not a regular file, too large; empty when the
+    // file could not be opened or read at all.
+    QString OpenErrorText() const;
     // Parses text already in memory, as Open does with a file's content.
     void SetContent(QByteArray content);
     void Close();
@@ -41,6 +51,7 @@ public:
     static bool GetTimeRange(const QString& path, std::int64_t& startMs, std::int64_t& endMs);
 
 private:
+    FileReadError m_openError = FileReadError::None;
     QString m_path;
     QByteArray m_text;
     qsizetype m_dataStart = 0;

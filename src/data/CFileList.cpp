@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 
 namespace {
 
@@ -23,12 +24,14 @@ std::int64_t ThreePmAfter(std::int64_t t) {
     return ThreePmOn(local.time().hour() >= 15 ? local.date().addDays(1) : local.date());
 }
 
-QStringList DataFilesIn(const QString& folder) {
-    const QDir dir(folder);
+QStringList DataFilesIn(const QString& folder, const QString& pattern) {
     QStringList paths;
-    for (const QString& name :
-         dir.entryList({QStringLiteral("*.k?M")}, QDir::Files | QDir::Hidden | QDir::System))
-        paths.append(dir.absoluteFilePath(name));
+    // Regular files only (or links to them): a FIFO or a device of that name is no data file.
+    for (const QFileInfo& info :
+         QDir(folder).entryInfoList({pattern}, QDir::Files | QDir::Hidden)) {
+        if (info.isFile())
+            paths.append(info.absoluteFilePath());
+    }
     paths.sort();
     return paths;
 }

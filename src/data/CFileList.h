@@ -14,8 +14,9 @@ inline bool RangesOverlap(const CTimeRange& a, const CTimeRange& b) {
 std::int64_t ThreePmAtOrBefore(std::int64_t t);
 std::int64_t ThreePmAfter(std::int64_t t);
 
-// The data files ("*.k?M") of a folder in ascending order of full path.
-QStringList DataFilesIn(const QString& folder);
+// The regular files of a folder that match pattern (the data files "*.k?M" by default), in
+// ascending order of full path.
+QStringList DataFilesIn(const QString& folder, const QString& pattern = QStringLiteral("*.k?M"));
 
 // One data file of a module folder.
 struct CFileInfo {

@@ -1,6 +1,7 @@
 #include "CInfoHeader.h"
 
 #include "AnsiCodec.h"
+#include "NameIndex.h"
 #include "TextScan.h"
 
 #include <QDateTime>
@@ -30,17 +31,6 @@ bool ScanInt(QByteArrayView text, int& value) {
 }
 
 } // namespace
-
-QString CleanFolderName(QString name) {
-    for (QChar& c : name) {
-        if (QStringView(u"\\/*\"><|?:;, ").contains(c))
-            c = u'_';
-    }
-    // A leading point would make a hidden folder, or with ".." one outside the base folder.
-    if (name.startsWith(u'.'))
-        name[0] = u'_';
-    return name;
-}
 
 void CInfoHeader::ParseText(QByteArrayView text) {
     Reset();

@@ -6,10 +6,6 @@
 #include <array>
 #include <cstdint>
 
-// Replaces each of the characters \ / * " > < | ? : ; , and blank, and a leading point, by "_",
-// so that a module ID can name a folder inside the base folder.
-QString CleanFolderName(QString name);
-
 // The header of a data file or of a download reply: download time, device, the device's
 // time base and memory counters, and the battery table.
 class CInfoHeader {

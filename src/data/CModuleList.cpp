@@ -19,8 +19,7 @@ bool CModuleList::Load(const QString& baseFolder, const QString& moduleName) {
     m_files.Files().clear();
     m_selected = 0;
 
-    const QString cleanName = CleanFolderName(moduleName);
-    const QString wanted = cleanName.isEmpty() ? QString() : m_folderOf(cleanName);
+    const QString wanted = moduleName.isEmpty() ? QString() : ModuleFolder(moduleName);
     const QDir base(baseFolder);
     QStringList folders = base.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
     folders.sort();
@@ -38,6 +37,11 @@ bool CModuleList::Load(const QString& baseFolder, const QString& moduleName) {
     return true;
 }
 
+// Folder names on disk are cleaned, and so must be the names they are compared with.
+QString CModuleList::ModuleFolder(const QString& moduleId) const {
+    return CleanFolderName(m_folderOf(moduleId));
+}
+
 // The bounds of a module folder over its files that belong to the module; false when none.
 // Keeps every readable file for the file list, so that it needs not read them again.
 bool CModuleList::ScanFolder(const QString& folder, CModuleEntry& entry) const {
@@ -51,7 +55,7 @@ bool CModuleList::ScanFolder(const QString& folder, CModuleEntry& entry) const {
         if (!file.Open(path) || !file.TimeRange(startMs, endMs))
             continue;
         entry.files.append({{startMs / 1000, endMs / 1000}, path, false});
-        if (file.id != name && m_folderOf(file.id) != name)
+        if (file.id != name && ModuleFolder(file.id) != name)
             continue;
         earliest = std::min(earliest, startMs);
         latest = std::max(latest, endMs);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CFileList.h"
+#include "NameIndex.h"
 
 #include <QList>
 #include <QString>
@@ -20,15 +21,15 @@ struct CModuleEntry {
 // chosen ranges of the current module, and its data files with their selection.
 class CModuleList {
 public:
-    // The folder name a module ID is stored under; the device name index provides it. Without
-    // one, the module ID itself.
+    // The name a module ID is stored under; the device name index provides it (NameOrId).
+    // Without one, the module ID itself. The folder is that name cleaned (CleanFolderName).
     using FolderOf = std::function<QString(const QString& moduleId)>;
 
     explicit CModuleList(FolderOf folderOf = {});
 
     // Lists the module folders of baseFolder that hold readable data, only the folder of
-    // moduleName when it is not empty, and selects the first. False when there is none
-    // (message 210 "No data.").
+    // moduleName (a module ID, or a name the index gives one) when it is not empty, and
+    // selects the first. False when there is none (message 210 "No data.").
     bool Load(const QString& baseFolder, const QString& moduleName);
 
     const QList<CModuleEntry>& Modules() const { return m_modules; }
@@ -48,6 +49,7 @@ public:
     void SetRange(int which, CTimeRange range);
 
 private:
+    QString ModuleFolder(const QString& moduleId) const;
     CTimeRange& Range(int which);
     std::int64_t ClampToBounds(std::int64_t seconds) const;
     bool ScanFolder(const QString& folder, CModuleEntry& entry) const;

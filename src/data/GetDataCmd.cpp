@@ -3,6 +3,8 @@
 #include "AnsiCodec.h"
 #include "AppInfo.h"
 #include "CData.h"
+#include "CDataFile.h"
+#include "CFileList.h"
 #include "CInfoHeader.h"
 #include "InfoCmd.h"
 #include "InfoView.h"
@@ -27,6 +29,7 @@ enum DownloadText : int {
     TXT_EVENTS = 251,
     TXT_EVENTS_SAVED = 253,
     TXT_FILE_NOT_WRITTEN = 400,
+    TXT_LISTING_NOT_WRITTEN = 453,
 };
 
 // Loader lines with this build number come from loaders that report no version.
@@ -41,7 +44,8 @@ int Ask(int id, unsigned style, const QStringList& args = {}) {
 std::optional<std::pair<int, int>> ParseLoaderLine(const QString& line) {
     if (!line.startsWith(QStringLiteral("Loader")))
         return std::nullopt;
-    const QStringList fields = line.mid(6).split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+    const QStringList fields =
+        line.mid(6).split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
     bool okVersion = false;
     bool okBuild = false;
     const int version = fields.value(0).toInt(&okVersion);
@@ -57,10 +61,29 @@ QString LoaderLines(const char* who, const QString& loader, const QString& diag)
     if (!parsed || parsed->second == kNoLoaderVersion)
         return QString();
     const int version = parsed->first;
-    QString lines = QStringLiteral("%1 Lader\t%2.%3\n").arg(QLatin1String(who)).arg(version / 256).arg(version % 256);
+    QString lines = QStringLiteral("%1 Lader\t%2.%3\n")
+                        .arg(QLatin1String(who))
+                        .arg(version / 256)
+                        .arg(version % 256);
     if (version > kOldestDiagLoader)
         lines += QStringLiteral("%1 %2\n").arg(QLatin1String(who), diag);
     return lines;
+}
+
+bool WriteComplete(QTemporaryFile& file, const QByteArray& content) {
+    return file.open() && file.write(content) == content.size() && file.flush();
+}
+
+// Renames the complete temporary file to path, never over an existing file.
+bool MoveIntoPlace(QTemporaryFile& file, const QString& path) {
+    file.close();
+    if (!file.rename(path))
+        return false;
+    file.setAutoRemove(false);
+    // The temporary file was private; the data file and its listing are ordinary ones.
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                    QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    return true;
 }
 
 } // namespace
@@ -70,8 +93,9 @@ QString DownloadTimeText(std::int64_t secondsSinceEpoch) {
     const QLocale locale;
     // The date must stay one word: the reader splits the line at its first blank.
     // Without a language the C runtime's own form is used: month/day/two-digit year.
-    QString date = locale.language() == QLocale::C ? local.date().toString(QStringLiteral("MM/dd/yy"))
-                                                   : locale.toString(local.date(), QLocale::ShortFormat);
+    QString date = locale.language() == QLocale::C
+                       ? local.date().toString(QStringLiteral("MM/dd/yy"))
+                       : locale.toString(local.date(), QLocale::ShortFormat);
     date.remove(u' ');
     const QString timeFormat = locale.timeFormat(QLocale::ShortFormat);
     const bool twelveHour = timeFormat.contains(u'a', Qt::CaseInsensitive) &&
@@ -91,7 +115,9 @@ QString DownloadTimeText(std::int64_t secondsSinceEpoch) {
     return date + u' ' + clock;
 }
 
-CGetDataCmd::CGetDataCmd() : CDevCmdReply(QStringLiteral("GD")) { m_nKind = KIND_DOWNLOAD; }
+CGetDataCmd::CGetDataCmd() : CDevCmdReply(QStringLiteral("GD")) {
+    m_nKind = KIND_DOWNLOAD;
+}
 
 void CGetDataCmd::OnReply() {
     downloadTime = QDateTime::currentSecsSinceEpoch();
@@ -103,7 +129,8 @@ void CGetDataCmd::OnReply() {
     readAlready = lines.value(2) == QStringLiteral("Gelesen\t1");
     for (qsizetype i = 3; i < lines.size(); ++i) {
         const QString& line = lines[i];
-        if (line.startsWith(QStringLiteral("Akkuspannung")) || line.startsWith(QStringLiteral("Index")))
+        if (line.startsWith(QStringLiteral("Akkuspannung")) ||
+            line.startsWith(QStringLiteral("Index")))
             break;
         if (line == QStringLiteral("Motor\t1"))
             extension = QStringLiteral("koM");
@@ -114,6 +141,8 @@ void CGetDataCmd::OnReply() {
 
 void CGetDataCmd::ShowResult(CInfoView& view) {
     m_strSavedPath.clear();
+    m_strListingPath.clear();
+    m_strHeldIn.clear();
     CInfoHeader header;
     header.ParseReplyHeader(downloadTime, m_strReply);
 
@@ -121,8 +150,10 @@ void CGetDataCmd::ShowResult(CInfoView& view) {
     const qsizetype index = m_strReply.indexOf(QStringLiteral("Index"));
     const qsizetype firstEvent = index < 0 ? -1 : m_strReply.indexOf(u'\n', index);
     QString lastDate;
+    std::optional<CData> lastEvent;
     if (firstEvent >= 0) {
-        for (const QString& line : m_strReply.mid(firstEvent + 1).split(u'\n', Qt::SkipEmptyParts)) {
+        for (const QString& line :
+             m_strReply.mid(firstEvent + 1).split(u'\n', Qt::SkipEmptyParts)) {
             CData event(ToAnsi(line), header);
             event.time = CTimeMs::FromMs(event.startMs);
             const QString date = event.DateText();
@@ -138,6 +169,8 @@ void CGetDataCmd::ShowResult(CInfoView& view) {
             if (event.kind == KIND_EXCLUDED)
                 text += QStringLiteral(" *");
             m_listing << text;
+            if (event.kind & KIND_EVENT)
+                lastEvent = event;
         }
     }
     view.Clear();
@@ -147,14 +180,43 @@ void CGetDataCmd::ShowResult(CInfoView& view) {
         Ask(TXT_NO_MODULE_ID, MB_OK);
         return;
     }
-    if (readAlready && Ask(TXT_ALREADY_UPLOADED, MB_YESNO) != IDYES)
-        return;
     const std::optional<QString> name = LookupName(moduleId);
     QString folder = name ? *name : AskName(moduleId);
     if (folder.isEmpty())
         folder = moduleId;
-    if (SaveDataFile(folder, extension))
-        SaveListing(folder);
+    // The module marks its events read when it sends them, also when they were never saved
+    // (a full disk, the program ended): only a data file that holds them makes this a repeat.
+    if (readAlready) {
+        m_strHeldIn = FileWithEvents(CleanFolderName(folder), header, lastEvent);
+        if (!m_strHeldIn.isEmpty() && Ask(TXT_ALREADY_UPLOADED, MB_YESNO) != IDYES)
+            return;
+    }
+    SaveDataFile(folder, extension);
+}
+
+QString CGetDataCmd::FileWithEvents(const QString& folderName, const CInfoHeader& header,
+                                    const std::optional<CData>& lastEvent) const {
+    const QStringList paths =
+        DataFilesIn(QDir(m_strBaseFolder).filePath(folderName), QStringLiteral("*.") + extension);
+    CDataFile file;
+    // Newest first: a repeated download is most likely the one before.
+    for (auto path = paths.rbegin(); path != paths.rend(); ++path) {
+        if (!file.Open(*path) || file.id != header.id)
+            continue;
+        if (!lastEvent)
+            return *path; // nothing to keep: any file of the module holds no less
+        // Both lines are read with this download's time base: the time bases of two downloads
+        // differ by the rounding of their clocks, the lines of one event do not.
+        for (QByteArrayView line = file.LastLine(); !line.isEmpty(); line = file.PrevLine()) {
+            const CData event(line, header);
+            if (event.kind & KIND_EVENT) {
+                if (event.SameEvent(*lastEvent))
+                    return *path;
+                break;
+            }
+        }
+    }
+    return {};
 }
 
 QString CGetDataCmd::MakeFileName(QString& folderName, const QString& fileExtension) const {
@@ -169,7 +231,8 @@ QByteArray CGetDataCmd::FileText() const {
     const QStringList lines = m_strReply.split(u'\n');
     const CInfoCmdVM& module = TheModuleInfo();
     const CInfoCmdCB& charger = TheChargerInfo();
-    QString text = DownloadTimeText(downloadTime) + u'\t' + QString::number(quint64(downloadTime)) + u'\n';
+    QString text =
+        DownloadTimeText(downloadTime) + u'\t' + QString::number(quint64(downloadTime)) + u'\n';
     text += lines.value(0) + u'\n' + lines.value(1) + u'\n';
     text += LoaderLines("VM", module.m_strLoader, module.m_strDiag);
     text += QStringLiteral("Ladebox\t%1\t%2\n").arg(charger.m_strSerial, charger.m_strVersion);
@@ -191,41 +254,43 @@ bool CGetDataCmd::SaveDataFile(QString& folderName, const QString& fileExtension
         if (!QFileInfo(folder).isDir()) {
             if (QDir(m_strBaseFolder).mkdir(folderName))
                 continue;
-            if (Ask(TXT_FOLDER_FAILED, MB_OKCANCEL, {folderName, QDir::toNativeSeparators(m_strBaseFolder)}) != IDOK ||
+            if (Ask(TXT_FOLDER_FAILED, MB_OKCANCEL,
+                    {folderName, QDir::toNativeSeparators(m_strBaseFolder)}) != IDOK ||
                 !m_selectBaseFolder || !m_selectBaseFolder(m_strBaseFolder))
                 return false;
             continue;
         }
-        // Written beside its final name and renamed only when complete, never over another
-        // file, so an interrupted save never leaves a half file that would read as valid.
-        QTemporaryFile file(QDir(folder).filePath(QStringLiteral(".download-XXXXXX")));
-        const QByteArray content = FileText();
-        const bool written = file.open() && file.write(content) == content.size() && file.flush();
-        if (written) {
-            file.close();
-            if (file.rename(path)) {
-                file.setAutoRemove(false);
-                // The temporary file was private; the data file is an ordinary one.
-                QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                QFileDevice::ReadGroup | QFileDevice::ReadOther);
-                m_strSavedPath = path;
-                Ask(TXT_EVENTS_SAVED, MB_OK, {QDir::toNativeSeparators(path)});
-                return true;
-            }
+        // Both files are written beside their final names and renamed only when complete,
+        // never over another file, so an interrupted save never leaves a half file that would
+        // read as valid. Both are in place before any message is shown: a program ended while
+        // the message is open keeps them.
+        const QString listingPath = MakeFileName(folderName, QStringLiteral("txt"));
+        const QString pattern = QDir(folder).filePath(QStringLiteral(".download-XXXXXX"));
+        QTemporaryFile data(pattern);
+        QTemporaryFile listing(pattern);
+        const bool dataWritten = WriteComplete(data, FileText());
+        const bool listingWritten = dataWritten && WriteComplete(listing, ListingText());
+        if (!dataWritten || !MoveIntoPlace(data, path)) {
+            Ask(TXT_FILE_NOT_WRITTEN, MB_OK, {QDir::toNativeSeparators(path)});
+            return false;
         }
-        Ask(TXT_FILE_NOT_WRITTEN, MB_OK, {QDir::toNativeSeparators(path)});
-        return false;
+        m_strSavedPath = path;
+        if (!listingWritten || !MoveIntoPlace(listing, listingPath)) {
+            Ask(TXT_LISTING_NOT_WRITTEN, MB_OK,
+                {QDir::toNativeSeparators(path), QDir::toNativeSeparators(listingPath)});
+            return true;
+        }
+        m_strListingPath = listingPath;
+        Ask(TXT_EVENTS_SAVED, MB_OK, {QDir::toNativeSeparators(path)});
+        return true;
     }
 }
 
-void CGetDataCmd::SaveListing(QString& folderName) {
-    QFile file(MakeFileName(folderName, QStringLiteral("txt")));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        return;
+QByteArray CGetDataCmd::ListingText() const {
     QByteArray text;
     for (const QString& line : m_listing) {
         if (!line.isEmpty())
             text += ToAnsi(line) + "\r\n";
     }
-    file.write(text);
+    return text;
 }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "CData.h"
 #include "DevCmd.h"
 
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 // "GD": downloads the module's recorded events, lists them and saves the download as a data
 // file (plus the listing as a text file) in the module's folder under the base folder.
@@ -21,18 +23,23 @@ public:
 
     // Path of the data file for this download; cleans folderName for use as a folder.
     QString MakeFileName(QString& folderName, const QString& fileExtension) const;
-    // Writes the download as a data file; false when it was not written (declined, existing
-    // file, folder or file that cannot be written, each with its message).
+    // Writes the download as a data file and the listing beside it, then shows one message;
+    // false when the data file was not written (existing file, folder or file that cannot be
+    // written, each with its message). A listing that cannot be written leaves the data file
+    // in place, with a message saying so.
     bool SaveDataFile(QString& folderName, const QString& fileExtension);
-    void SaveListing(QString& folderName);
 
     // Base folder of the data folders ("DataPath").
     QString m_strBaseFolder;
     // Lets the user pick another base folder after a folder could not be created; false when
     // the user cancels. Without it the save is given up.
     std::function<bool(QString& baseFolder)> m_selectBaseFolder;
-    // The data file written by the last ShowResult; empty when nothing was saved.
+    // The data file and listing written by the last ShowResult; empty when not written.
     QString m_strSavedPath;
+    QString m_strListingPath;
+    // The data file that already held the events of a download marked read; empty when none
+    // does (the download is then saved without asking).
+    QString m_strHeldIn;
 
     std::int64_t downloadTime = 0;
     QString moduleId;
@@ -42,6 +49,11 @@ public:
 
 private:
     QByteArray FileText() const;
+    QByteArray ListingText() const;
+    // The data file of this module in its folder whose last real event is lastEvent (any file
+    // of the module when there is none); empty when there is no such file.
+    QString FileWithEvents(const QString& folderName, const CInfoHeader& header,
+                           const std::optional<CData>& lastEvent) const;
 
     QStringList m_listing;
 };

@@ -15,8 +15,10 @@ int NextWithSensor(const CDataArray& events, int from, std::uint32_t sensor) {
 }
 
 // Marks the test bursts of one sensor at both ends of the night first..last. Returns true when
-// it marked any.
-bool MarkSensorBursts(CDataArray& events, int first, int last, std::uint32_t sensor) {
+// it found a start burst, or, when endsCount, any burst: sensor A's end bursts are marked but
+// do not count as found, so that a night with only those keeps its first record counted.
+bool MarkSensorBursts(CDataArray& events, int first, int last, std::uint32_t sensor,
+                      bool endsCount) {
     const auto window = static_cast<std::uint64_t>(std::int64_t{events.gaps.testMs});
     bool found = false;
 
@@ -51,7 +53,7 @@ bool MarkSensorBursts(CDataArray& events, int first, int last, std::uint32_t sen
     }
     if (foundEnd)
         events.GetAt(last)->kind = KIND_TEST;
-    return found || foundEnd;
+    return found || (endsCount && foundEnd);
 }
 
 } // namespace
@@ -108,8 +110,8 @@ void MarkTestBursts(CDataArray& events, bool testBursts) {
             continue;
         bool found = false;
         if (testBursts) {
-            found = MarkSensorBursts(events, first, last, SENSOR_A);
-            found = MarkSensorBursts(events, first, last, SENSOR_B) || found;
+            found = MarkSensorBursts(events, first, last, SENSOR_A, false);
+            found = MarkSensorBursts(events, first, last, SENSOR_B, true) || found;
         }
         if (!found)
             start->kind = KIND_START_EVENT;

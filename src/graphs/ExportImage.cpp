@@ -59,10 +59,9 @@ std::array<std::uint32_t*, 2> BandMemory(std::size_t pixels) {
 }
 
 // Draws the diagrams (each with its tab number) band by band into their PNG files while the
-// band before is compressed on another core; reports each file not written afterwards.
+// band before is compressed on another core. The first file that cannot be written ends it,
+// with one message naming that file.
 bool SaveDiagrams(const std::vector<std::pair<CGraph*, int>>& diagrams, const QString& folder) {
-    std::vector<std::unique_ptr<CPngWriter>> writers;
-    std::vector<QString> paths;
     // Two bands, one drawn while the other is compressed.
     int widest = 1;
     for (const auto& diagram : diagrams)
@@ -70,17 +69,14 @@ bool SaveDiagrams(const std::vector<std::pair<CGraph*, int>>& diagrams, const QS
     const std::array<std::uint32_t*, 2> memory = BandMemory(std::size_t(widest) * kBandRows);
     std::array<QImage, 2> bands;
     int drawing = 0;
-    std::future<void> compressing;
     for (const auto& [graph, tab] : diagrams) {
-        paths.push_back(ImageFileName(folder, graph->data.name, graph->kind, tab));
+        const QString path = ImageFileName(folder, graph->data.name, graph->kind, tab);
         const QSize size(graph->width, graph->Height());
-        writers.push_back(std::make_unique<CPngWriter>(paths.back(), size));
-        CPngWriter* writer = writers.back().get();
-        if (compressing.valid())
-            compressing.get(); // the other band's view is replaced next
+        CPngWriter writer(path, size);
         for (const int m : {0, 1})
             bands[m] = QImage(reinterpret_cast<uchar*>(memory[m]), std::max(1, size.width()),
                               kBandRows, qsizetype(widest) * 4, QImage::Format_RGB32);
+        std::future<void> compressing;
         for (int y = 0; y < size.height(); y += kBandRows) {
             const int rows = std::min(kBandRows, size.height() - y);
             QImage& band = bands[drawing];
@@ -91,20 +87,17 @@ bool SaveDiagrams(const std::vector<std::pair<CGraph*, int>>& diagrams, const QS
             if (compressing.valid())
                 compressing.get();
             compressing = std::async(std::launch::async,
-                                     [writer, &band, rows] { writer->AddRows(band, 0, rows); });
+                                     [&writer, &band, rows] { writer.AddRows(band, 0, rows); });
             drawing ^= 1;
         }
-    }
-    if (compressing.valid())
-        compressing.get();
-    bool all = true;
-    for (std::size_t i = 0; i < writers.size(); ++i) {
-        if (!writers[i]->Finish()) {
-            ReportUnwritten(paths[i]);
-            all = false;
+        if (compressing.valid())
+            compressing.get();
+        if (!writer.Finish()) {
+            ReportUnwritten(path);
+            return false;
         }
     }
-    return all;
+    return true;
 }
 
 } // namespace

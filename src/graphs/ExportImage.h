@@ -16,6 +16,6 @@ bool SaveImage(const QImage& image, const QString& path);
 // outside 0..4 throws std::invalid_argument.
 bool SaveImage(CGraph& graph, int tab, const QString& folder);
 // Writes the diagrams graphs[0..4] (tabs 0..4) as PNG files into folder: drawn band by band
-// while the band before is being compressed on another core. Each file that cannot be
-// written is reported afterwards in a message naming it; false then.
+// while the band before is being compressed on another core. The first file that cannot be
+// written ends it, reported in a message naming it; false then.
 bool SaveImages(const QList<CGraph*>& graphs, const QString& folder);

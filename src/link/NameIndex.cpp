@@ -1,11 +1,14 @@
 #include "NameIndex.h"
 
 #include "AnsiCodec.h"
+#include "FileRead.h"
 #include "Texts.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 #include <QThread>
 
@@ -15,7 +18,7 @@ constexpr const char* kIndexName = "VM_ID.Index";
 // Another program may hold the file open for a moment; it is tried again for this long.
 constexpr int kBusyRetryMs = 3000;
 constexpr int kBusyPauseMs = 100;
-enum IndexText : int { TXT_CHOOSE_FOLDER = 144, TXT_SAVE_DATA_OF = 145 };
+enum IndexText : int { TXT_CHOOSE_FOLDER = 144, TXT_SAVE_DATA_OF = 145, TXT_INDEX_UNUSABLE = 450 };
 
 struct NameIndex {
     QString path;
@@ -35,42 +38,74 @@ TextInputHandler& InputHandler() {
 
 } // namespace
 
-void SetTextInputHandler(TextInputHandler handler) { InputHandler() = std::move(handler); }
+void SetTextInputHandler(TextInputHandler handler) {
+    InputHandler() = std::move(handler);
+}
+
+QString CleanFolderName(QString name) {
+    for (QChar& c : name) {
+        if (QStringView(u"\\/*\"><|?:;, ").contains(c))
+            c = u'_';
+    }
+    // A leading point would make a hidden folder, or with ".." one outside the base folder.
+    if (name.startsWith(u'.'))
+        name[0] = u'_';
+    return name;
+}
 
 void LoadNameIndex(const QString& baseFolder) {
     NameIndex& index = Index();
     index.path = QDir(baseFolder).filePath(QString::fromLatin1(kIndexName));
     index.text.clear();
-    index.present = QFile::exists(index.path);
+    index.present = QFileInfo::exists(index.path);
     if (!index.present)
         return;
-    QFile file(index.path);
+    FileContent content = ReadRegularFile(index.path, kMaxNameIndexBytes);
     const QDeadlineTimer deadline(kBusyRetryMs);
-    while (!file.open(QIODevice::ReadOnly) && !deadline.hasExpired())
+    while (content.error == FileReadError::CannotOpen && !deadline.hasExpired()) {
         QThread::msleep(kBusyPauseMs);
-    if (file.isOpen())
-        index.text = FromAnsi(file.readAll()).remove(u'\r');
+        content = ReadRegularFile(index.path, kMaxNameIndexBytes);
+    }
+    if (!content.ok()) {
+        // Never written to either: appending to a FIFO or device could block or do harm.
+        index.present = false;
+        ShowMessage(FormatText(TXT_INDEX_UNUSABLE, {QDir::toNativeSeparators(index.path),
+                                                    QString::number(kMaxNameIndexBytes >> 20)}),
+                    MB_OK, QCoreApplication::applicationName());
+        return;
+    }
+    index.text = FromAnsi(content.bytes).remove(u'\r');
 }
 
 std::optional<QString> LookupName(const QString& moduleId) {
     const NameIndex& index = Index();
     if (!index.present)
         return moduleId;
-    // The ID must be followed by the TAB, so that ID 1 does not find the line of ID 12.
-    const QString key = moduleId + u'\t';
+    const QString cleanId = CleanFolderName(moduleId);
+    std::optional<QString> cleanMatch;
     for (const QString& line : index.text.split(u'\n')) {
-        if (line.startsWith(key))
-            return line.mid(key.size());
+        // The ID ends at the TAB, so that ID 1 does not find the line of ID 12.
+        const qsizetype tab = line.indexOf(u'\t');
+        if (tab < 0)
+            continue;
+        const QString id = line.left(tab);
+        if (id == moduleId)
+            return line.mid(tab + 1);
+        if (!cleanMatch && CleanFolderName(id) == cleanId)
+            cleanMatch = line.mid(tab + 1);
     }
-    return std::nullopt;
+    return cleanMatch;
 }
 
-QString NameOrId(const QString& moduleId) { return LookupName(moduleId).value_or(moduleId); }
+QString NameOrId(const QString& moduleId) {
+    return LookupName(moduleId).value_or(moduleId);
+}
 
 QString AskName(const QString& moduleId) {
     const TextInputHandler& ask = InputHandler();
     const std::optional<QString> name =
-        ask ? ask(LoadText(TXT_CHOOSE_FOLDER), FormatText(TXT_SAVE_DATA_OF, {moduleId}), moduleId) : std::nullopt;
+        ask ? ask(LoadText(TXT_CHOOSE_FOLDER), FormatText(TXT_SAVE_DATA_OF, {moduleId}), moduleId)
+            : std::nullopt;
     if (!name)
         return moduleId;
     NameIndex& index = Index();
@@ -78,7 +113,8 @@ QString AskName(const QString& moduleId) {
         QFile file(index.path);
         if (file.open(QIODevice::ReadWrite | QIODevice::Append)) {
             // A last line without its line end must not swallow the new one.
-            const bool needsBreak = file.size() > 0 && file.seek(file.size() - 1) && file.read(1) != "\n";
+            const bool needsBreak =
+                file.size() > 0 && file.seek(file.size() - 1) && file.read(1) != "\n";
             file.write((needsBreak ? "\r\n" : "") + ToAnsi(moduleId + u'\t' + *name) + "\r\n");
             if (!index.text.isEmpty() && !index.text.endsWith(u'\n'))
                 index.text += u'\n';

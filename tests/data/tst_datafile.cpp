@@ -3,7 +3,12 @@
 #include "TestEvents.h"
 #include "Texts.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 // The data file header, validation, line access and loading.
 class TestDataFile : public QObject {
@@ -24,6 +29,8 @@ private slots:
     void loadFileRange();
     void timeRangeRejects_data();
     void timeRangeRejects();
+    void specialFiles_data();
+    void specialFiles();
 };
 
 namespace {
@@ -244,6 +251,48 @@ void TestDataFile::timeRangeRejects() {
     QVERIFY(!CDataFile::GetTimeRange(path, startMs, endMs));
     QCOMPARE(startMs, 0);
     QCOMPARE(endMs, 0);
+}
+
+// What is not a regular file of at most the size limit is refused, with a reason for the user,
+// without waiting for a writer or reading without end.
+void TestDataFile::specialFiles_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("error");
+    QTest::addColumn<QString>("reason");
+    const QString notAFile = QStringLiteral("is not a regular file.");
+    QTest::newRow("FIFO") << "fifo.kmM" << int(FileReadError::NotAFile) << notAFile;
+    QTest::newRow("link to /dev/zero") << "zero.kmM" << int(FileReadError::NotAFile) << notAFile;
+    QTest::newRow("folder") << "folder.kmM" << int(FileReadError::NotAFile) << notAFile;
+    QTest::newRow("beyond the limit")
+        << "big.kmM" << int(FileReadError::TooLarge) << QStringLiteral("is larger than 16 MiB.");
+    QTest::newRow("missing") << "none.kmM" << int(FileReadError::CannotOpen) << QString();
+}
+
+void TestDataFile::specialFiles() {
+    QFETCH(QString, name);
+    QFETCH(int, error);
+    QFETCH(QString, reason);
+    SetLanguage(Language::English);
+    QTemporaryDir dir;
+    QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath("fifo.kmM")).constData(), 0644), 0);
+    QVERIFY(QFile::link(QStringLiteral("/dev/zero"), dir.filePath("zero.kmM")));
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder.kmM")));
+    QFile big(dir.filePath(QStringLiteral("big.kmM")));
+    QVERIFY(big.open(QIODevice::WriteOnly));
+    QVERIFY(big.write(FileText("\t", "Benutzt\t1\r\nIndex\r\n")) > 0);
+    QVERIFY(big.resize(CDataFile::kMaxBytes + 1));
+    big.close();
+
+    CDataFile file;
+    QVERIFY(!file.Open(dir.filePath(name)));
+    QCOMPARE(int(file.OpenError()), error);
+    QVERIFY(!file.valid);
+    QCOMPARE(file.OpenErrorText(),
+             reason.isEmpty() ? QString()
+                              : QDir::toNativeSeparators(dir.filePath(name)) + u' ' + reason);
+    std::int64_t startMs = 0;
+    std::int64_t endMs = 0;
+    QVERIFY(!CDataFile::GetTimeRange(dir.filePath(name), startMs, endMs));
 }
 
 QTEST_GUILESS_MAIN(TestDataFile)

@@ -7,9 +7,11 @@
 #include "InfoCmd.h"
 #include "InfoView.h"
 #include "NameIndex.h"
+#include "TestMount.h"
 #include "Texts.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -17,17 +19,22 @@
 
 #include <ctime>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 // 2026-12-09 22:58:21 UTC, 23:58:21 in the test's time zone.
 constexpr std::int64_t kDownloadTime = 1796857101;
 
 // A download reply as the worker leaves it: ';' already TAB, no checksum line.
-const QString kReply = QStringLiteral(
-    "ID\tK-1\nVersion\t3.2\nGelesen\t0\nMotor\t2\nRel. Zeit\t1000000\t4294967295\t0\nTotal\t4096\nBenutzt\t3\n"
-    "Ersetzt\t0\nAkkuspannung [mV]\t0\t0\t990000\t7200\n3900\t3880\t21\n0\t0\t0\n"
-    "Index\tDauer\tZeit\tSensor\tWert\tFeedback\tms\tAusschluss\tAkku\n"
-    "1\t800\t900000\tA\t700\tV\t250\t\t3\n2\t12000\t900100\tB\t300\tL\t0\tX\t2\n3\t5000\t990000\tA\t450\tV\t500\t\t1");
+const QString kReply =
+    QStringLiteral("ID\tK-1\nVersion\t3.2\nGelesen\t0\nMotor\t2\nRel. "
+                   "Zeit\t1000000\t4294967295\t0\nTotal\t4096\nBenutzt\t3\n"
+                   "Ersetzt\t0\nAkkuspannung [mV]\t0\t0\t990000\t7200\n3900\t3880\t21\n0\t0\t0\n"
+                   "Index\tDauer\tZeit\tSensor\tWert\tFeedback\tms\tAusschluss\tAkku\n"
+                   "1\t800\t900000\tA\t700\tV\t250\t\t3\n2\t12000\t900100\tB\t300\tL\t0\tX\t2\n3\t5"
+                   "000\t990000\tA\t450\tV\t500\t\t1");
 
 class LinesView : public CInfoView {
 public:
@@ -39,6 +46,25 @@ public:
 QByteArray ReadAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// kReply marked as read ("Gelesen 1").
+QString ReadReply(QString reply = kReply) {
+    return reply.replace(QStringLiteral("Gelesen\t0"), QStringLiteral("Gelesen\t1"));
+}
+
+// kReply with more events, for files of several pages.
+QString LongReply(int events) {
+    QString reply = kReply.left(kReply.indexOf(QStringLiteral("\n1\t800")));
+    for (int i = 1; i <= events; ++i)
+        reply += QStringLiteral("\n%1\t800\t%2\tA\t700\tV\t250\t\t3").arg(i).arg(900000 + 10 * i);
+    return reply;
+}
+
+// The folder's entries, hidden ones included.
+QStringList Entries(const QString& folder) {
+    return QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden |
+                                  QDir::System);
 }
 
 } // namespace
@@ -61,11 +87,8 @@ private slots:
     void initTestCase() {
         SetLanguage(Language::English);
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        SetMessageBoxHandler([this](const QString& text, unsigned, const QString&) {
-            m_boxes << text;
-            return m_answers.isEmpty() ? int(IDOK) : m_answers.takeFirst();
-        });
-        SetTextInputHandler([this](const QString&, const QString&, const QString&) { return m_nameAnswer; });
+        SetTextInputHandler(
+            [this](const QString&, const QString&, const QString&) { return m_nameAnswer; });
         CInfoCmdVM& module = TheModuleInfo();
         module.m_strLoader = QStringLiteral("Loader\t770\t1");
         module.m_strDiag = QStringLiteral("Diag\t0");
@@ -75,6 +98,10 @@ private slots:
         charger.m_strLoader = QStringLiteral("Loader\t300\t16433");
     }
     void init() {
+        SetMessageBoxHandler([this](const QString& text, unsigned, const QString&) {
+            m_boxes << text;
+            return m_answers.isEmpty() ? int(IDOK) : m_answers.takeFirst();
+        });
         m_boxes.clear();
         m_answers.clear();
         m_nameAnswer.reset();
@@ -86,13 +113,25 @@ private slots:
         QTest::addColumn<QString>("id");
         QTest::addColumn<QString>("extension");
         QTest::addColumn<bool>("read");
-        QTest::newRow("motor 2") << "ID\tA\nVersion\t3.2\nGelesen\t1\nMotor\t2" << "A" << "kmM" << true;
-        QTest::newRow("motor 1") << "ID\tA\nVersion\t3.2\nGelesen\t0\nMotor\t1" << "A" << "koM" << false;
-        QTest::newRow("no motor line") << "ID\tA\nVersion\t3.2\nGelesen\t0\nTotal\t9" << "A" << "csv" << false;
-        QTest::newRow("motor after the battery block") << "ID\tA\nV\nG\nAkkuspannung [mV]\t0\nMotor\t2" << "A"
-                                                       << "csv" << false;
-        QTest::newRow("id elsewhere") << "XID\tA\nVersion\t3.2" << "" << "csv" << false;
-        QTest::newRow("read mark must be exact") << "ID\tA\nV\nGelesen\t10" << "A" << "csv" << false;
+        QTest::newRow("motor 2") << "ID\tA\nVersion\t3.2\nGelesen\t1\nMotor\t2"
+                                 << "A"
+                                 << "kmM" << true;
+        QTest::newRow("motor 1") << "ID\tA\nVersion\t3.2\nGelesen\t0\nMotor\t1"
+                                 << "A"
+                                 << "koM" << false;
+        QTest::newRow("no motor line") << "ID\tA\nVersion\t3.2\nGelesen\t0\nTotal\t9"
+                                       << "A"
+                                       << "csv" << false;
+        QTest::newRow("motor after the battery block")
+            << "ID\tA\nV\nG\nAkkuspannung [mV]\t0\nMotor\t2"
+            << "A"
+            << "csv" << false;
+        QTest::newRow("id elsewhere") << "XID\tA\nVersion\t3.2"
+                                      << ""
+                                      << "csv" << false;
+        QTest::newRow("read mark must be exact") << "ID\tA\nV\nGelesen\t10"
+                                                 << "A"
+                                                 << "csv" << false;
     }
     void replyFields() {
         QFETCH(QString, reply);
@@ -109,11 +148,16 @@ private slots:
     void folderNames_data() {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("cleaned");
-        QTest::newRow("slash and blank") << "AB C/1" << "AB_C_1";
-        QTest::newRow("all twelve") << "\\/*\"><|?:;, x" << "____________x";
-        QTest::newRow("parent folder") << ".." << "_.";
-        QTest::newRow("hidden") << ".K-1" << "_K-1";
-        QTest::newRow("point inside") << "K.1" << "K.1";
+        QTest::newRow("slash and blank") << "AB C/1"
+                                         << "AB_C_1";
+        QTest::newRow("all twelve") << "\\/*\"><|?:;, x"
+                                    << "____________x";
+        QTest::newRow("parent folder") << ".."
+                                       << "_.";
+        QTest::newRow("hidden") << ".K-1"
+                                << "_K-1";
+        QTest::newRow("point inside") << "K.1"
+                                      << "K.1";
     }
     void folderNames() {
         QFETCH(QString, folder);
@@ -149,7 +193,8 @@ private slots:
         QCOMPARE(events.GetCount(), 2); // the excluded event is never loaded
         QCOMPARE(events.GetAt(0)->startMs, (kDownloadTime - 1000000 + 900000) * 1000 + 250 - 800);
 
-        const QByteArray listing = ReadAll(base.filePath(QStringLiteral("K-1/2026-12-09_23-58-21.txt")));
+        const QByteArray listing =
+            ReadAll(base.filePath(QStringLiteral("K-1/2026-12-09_23-58-21.txt")));
         QCOMPARE(listing.count("\r\n"), view.lines.size());
         QVERIFY(view.lines.value(3).endsWith(QStringLiteral(", B, 12000 ms, 300, L, 2 *")));
     }
@@ -170,29 +215,210 @@ private slots:
         const QString text = DownloadTimeText(kDownloadTime + 13 * 3600); // 12:58:21 local
         QLocale::setDefault(previous);
         CInfoHeader header;
-        header.ParseText((text + QStringLiteral("\t%1\nID\tK\nVersion\t3.2\n").arg(kDownloadTime + 13 * 3600)).toUtf8());
+        header.ParseText(
+            (text + QStringLiteral("\t%1\nID\tK\nVersion\t3.2\n").arg(kDownloadTime + 13 * 3600))
+                .toUtf8());
         QCOMPARE(header.clockOffset, 0);
         QCOMPARE(text.count(u' '), locale == QStringLiteral("en_US") ? 2 : 1);
     }
 
-    void declinedNotSaved() {
+    // A download marked read asks "Save again?" only when a data file of the module holds its
+    // events: the one before may never have been saved. The earlier download was made an hour
+    // before, its clocks read a second apart.
+    void readDownload_data() {
+        QTest::addColumn<QString>("earlier");
+        QTest::addColumn<bool>("asked");
+        QTest::newRow("saved before") << kReply << true;
+        QTest::newRow("saved before, as a read download") << ReadReply() << true;
+        QTest::newRow("nothing saved before") << QString() << false;
+        QTest::newRow("fewer events saved before")
+            << kReply.left(kReply.lastIndexOf(u'\n')) << false;
+        QTest::newRow("another module's file in the folder")
+            << QString(kReply).replace(QStringLiteral("ID\tK-1"), QStringLiteral("ID\tK-2"))
+            << false;
+    }
+    void readDownload() {
+        QFETCH(QString, earlier);
+        QFETCH(bool, asked);
         QTemporaryDir base;
+        QString earlierPath;
+        if (!earlier.isEmpty()) {
+            CGetDataCmd before;
+            Download(
+                before,
+                earlier.replace(QStringLiteral("Zeit\t1000000"), QStringLiteral("Zeit\t996399")),
+                base.path());
+            before.downloadTime = kDownloadTime - 3600;
+            QString folder = QStringLiteral("K-1");
+            QVERIFY(before.SaveDataFile(folder, QStringLiteral("kmM")));
+            earlierPath = before.m_strSavedPath;
+            m_boxes.clear();
+        }
         CGetDataCmd cmd;
-        Download(cmd, QString(kReply).replace(QStringLiteral("Gelesen\t0"), QStringLiteral("Gelesen\t1")),
-                                   base.path());
+        Download(cmd, ReadReply(), base.path());
         m_answers = {IDNO};
         LinesView view;
         cmd.ShowResult(view);
-        QCOMPARE(m_boxes, QStringList{LoadText(103)});
-        QVERIFY(cmd.m_strSavedPath.isEmpty());
-        QVERIFY(QDir(base.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
         QCOMPARE(view.lines.size(), 6); // the events are listed all the same, under two dates
+        if (asked) {
+            QCOMPARE(m_boxes, QStringList{LoadText(103)});
+            QCOMPARE(cmd.m_strHeldIn, earlierPath);
+            QVERIFY(cmd.m_strSavedPath.isEmpty());
+            QCOMPARE(Entries(base.filePath(QStringLiteral("K-1"))).size(), 2); // the earlier files
+        } else {
+            const QString path = base.filePath(QStringLiteral("K-1/2026-12-09_23-58-21.kmM"));
+            QCOMPARE(m_boxes, QStringList{FormatText(253, {QDir::toNativeSeparators(path)})});
+            QVERIFY(cmd.m_strHeldIn.isEmpty());
+            QCOMPARE(cmd.m_strSavedPath, path);
+        }
+    }
+
+    // A save that failed (a folder that cannot be written): the module marked the events read
+    // all the same, and the next download saves them without asking.
+    void failedSaveThenReadDownload() {
+        QTemporaryDir base;
+        const QString folder = base.filePath(QStringLiteral("K-1"));
+        QVERIFY(QDir().mkdir(folder));
+        {
+            // Root writes into any folder: it needs a read-only file system.
+            CTmpfs readOnly(folder, "size=64k", MS_RDONLY);
+            if (::geteuid() == 0 && !readOnly.Mounted())
+                QSKIP("a read-only folder for root needs a read-only mount, which is not allowed "
+                      "here");
+            if (::geteuid() != 0)
+                QVERIFY(
+                    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+            CGetDataCmd first;
+            Download(first, kReply, base.path());
+            first.downloadTime = kDownloadTime - 60;
+            LinesView view;
+            first.ShowResult(view);
+            QCOMPARE(m_boxes.size(), 1);
+            QVERIFY(m_boxes[0].startsWith(QStringLiteral("The data file ")));
+            QVERIFY(first.m_strSavedPath.isEmpty());
+            QVERIFY(Entries(folder).isEmpty());
+        }
+        QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                  QFileDevice::ExeOwner));
+        m_boxes.clear();
+        m_answers = {IDNO};
+        CGetDataCmd again;
+        Download(again, ReadReply(), base.path());
+        LinesView view;
+        again.ShowResult(view);
+        QCOMPARE(again.m_strSavedPath,
+                 base.filePath(QStringLiteral("K-1/2026-12-09_23-58-21.kmM")));
+        QCOMPARE(m_boxes,
+                 QStringList{FormatText(253, {QDir::toNativeSeparators(again.m_strSavedPath)})});
+    }
+
+    // Both files are in place when the message is shown, so that a program ended while it is
+    // open keeps them.
+    void bothFilesBeforeMessage() {
+        QTemporaryDir base;
+        const QString listing = base.filePath(QStringLiteral("K-1/2026-12-09_23-58-21.txt"));
+        QStringList seen;
+        SetMessageBoxHandler([&](const QString& text, unsigned, const QString&) {
+            seen << text + (QFileInfo::exists(listing) ? QStringLiteral(" +listing") : QString());
+            return int(IDOK);
+        });
+        CGetDataCmd cmd;
+        Download(cmd, kReply, base.path());
+        LinesView view;
+        cmd.ShowResult(view);
+        QCOMPARE(seen, QStringList{FormatText(253, {QDir::toNativeSeparators(cmd.m_strSavedPath)}) +
+                                   QStringLiteral(" +listing")});
+        QCOMPARE(cmd.m_strListingPath, listing);
+    }
+
+    // On a file system with room for the data file but not for its listing: the data file is
+    // kept whole, the listing is not left cut off, and one message says so.
+    void fullDisk() {
+        QTemporaryDir sizes;
+        CGetDataCmd dry;
+        Download(dry, LongReply(300), sizes.path());
+        LinesView view;
+        dry.ShowResult(view);
+        const qint64 dataBytes = QFileInfo(dry.m_strSavedPath).size();
+        QVERIFY(QFileInfo(dry.m_strListingPath).size() > 2 * 4096);
+
+        QTemporaryDir base;
+        CTmpfs disk(base.path(), "size=256k");
+        if (!disk.Mounted())
+            QSKIP("mounting a small tmpfs needs root, which this run does not have");
+        QVERIFY(QDir(base.path()).mkdir(QStringLiteral("K-1")));
+        // Fill it, then free the data file's pages and no more than one page beyond.
+        QFile filler(base.filePath(QStringLiteral("filler")));
+        QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        const QByteArray block(4096, 'x');
+        while (filler.write(block) == block.size()) {
+        }
+        const qint64 pages = (dataBytes + 4095) / 4096;
+        QVERIFY(filler.resize(filler.size() / 4096 * 4096 - pages * 4096));
+        filler.close();
+
+        m_boxes.clear();
+        CGetDataCmd cmd;
+        Download(cmd, LongReply(300), base.path());
+        cmd.ShowResult(view);
+        const QString data = base.filePath(QStringLiteral("K-1/2026-12-09_23-58-21.kmM"));
+        const QString listing = base.filePath(QStringLiteral("K-1/2026-12-09_23-58-21.txt"));
+        QCOMPARE(m_boxes, QStringList{FormatText(453, {QDir::toNativeSeparators(data),
+                                                       QDir::toNativeSeparators(listing)})});
+        QCOMPARE(cmd.m_strSavedPath, data);
+        QVERIFY(cmd.m_strListingPath.isEmpty());
+        QCOMPARE(ReadAll(data), ReadAll(dry.m_strSavedPath));
+        QCOMPARE(Entries(base.filePath(QStringLiteral("K-1"))),
+                 QStringList{QFileInfo(data).fileName()});
+    }
+
+    // A name index that is a FIFO, a device or too large is not used (and never written): every
+    // module is named by its ID, with one message, and nothing waits or reads without end.
+    void unusableNameIndex_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("FIFO") << "fifo";
+        QTest::newRow("link to /dev/zero") << "zero";
+        QTest::newRow("beyond the limit") << "big";
+    }
+    void unusableNameIndex() {
+        QFETCH(QString, kind);
+        QTemporaryDir base;
+        const QString index = base.filePath(QStringLiteral("VM_ID.Index"));
+        if (kind == QStringLiteral("fifo")) {
+            QCOMPARE(::mkfifo(QFile::encodeName(index).constData(), 0644), 0);
+        } else if (kind == QStringLiteral("zero")) {
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), index));
+        } else {
+            QFile big(index);
+            QVERIFY(big.open(QIODevice::WriteOnly));
+            QVERIFY(big.write("K-1\tLab 3\r\n") > 0);
+            QVERIFY(big.resize(kMaxNameIndexBytes + 1));
+        }
+        QElapsedTimer timer;
+        timer.start();
+        LoadNameIndex(base.path());
+        QCOMPARE(m_boxes, QStringList{FormatText(
+                              450, {QDir::toNativeSeparators(index), QStringLiteral("4")})});
+        QCOMPARE(LookupName(QStringLiteral("K-1")), std::optional<QString>(QStringLiteral("K-1")));
+        m_nameAnswer = QStringLiteral("Lab 3");
+        QCOMPARE(AskName(QStringLiteral("K-2")), QStringLiteral("Lab 3"));
+
+        m_boxes.clear();
+        CGetDataCmd cmd;
+        Download(cmd, kReply, base.path());
+        LinesView view;
+        cmd.ShowResult(view);
+        QCOMPARE(cmd.m_strSavedPath, base.filePath(QStringLiteral("K-1/2026-12-09_23-58-21.kmM")));
+        QVERIFY(timer.elapsed() < 10000);
+        if (kind == QStringLiteral("big"))
+            QCOMPARE(QFileInfo(index).size(), kMaxNameIndexBytes + 1);
     }
 
     void noModuleIdNotSaved() {
         QTemporaryDir base;
         CGetDataCmd cmd;
-        Download(cmd, QString(kReply).replace(QStringLiteral("ID\tK-1"), QStringLiteral("XX")), base.path());
+        Download(cmd, QString(kReply).replace(QStringLiteral("ID\tK-1"), QStringLiteral("XX")),
+                 base.path());
         LinesView view;
         cmd.ShowResult(view);
         QCOMPARE(m_boxes, QStringList{LoadText(105)});
@@ -213,7 +439,9 @@ private slots:
         QVERIFY(!cmd.SaveDataFile(folder, QStringLiteral("kmM")));
         QCOMPARE(m_boxes, QStringList{FormatText(107, {QDir::toNativeSeparators(path)})});
         QCOMPARE(ReadAll(path), QByteArray("earlier download"));
-        QCOMPARE(QDir(base.filePath(QStringLiteral("K-1"))).entryList(QDir::Files | QDir::Hidden).size(), 1);
+        QCOMPARE(
+            QDir(base.filePath(QStringLiteral("K-1"))).entryList(QDir::Files | QDir::Hidden).size(),
+            1);
     }
 
     // A folder that cannot be made offers another base folder; Cancel gives up.
@@ -250,7 +478,8 @@ private slots:
         QString folder = QStringLiteral("fd");
         QVERIFY(!cmd.SaveDataFile(folder, QStringLiteral("kmM")));
         QCOMPARE(m_boxes.size(), 1);
-        QVERIFY(m_boxes[0].startsWith(QStringLiteral("The data file /proc/self/fd/2026-12-09_23-58-21.kmM could not")));
+        QVERIFY(m_boxes[0].startsWith(
+            QStringLiteral("The data file /proc/self/fd/2026-12-09_23-58-21.kmM could not")));
         QVERIFY(cmd.m_strSavedPath.isEmpty());
     }
 
@@ -264,22 +493,26 @@ private slots:
 
         QFile index(base.filePath(QStringLiteral("VM_ID.Index")));
         QVERIFY(index.open(QIODevice::WriteOnly));
-        index.write("12\tLab3\r\n7\tM\xFC" "ller"); // no line end after the last line
+        index.write("12\tLab3\r\n7\tM\xFC"
+                    "ller"); // no line end after the last line
         index.close();
         LoadNameIndex(base.path());
         QCOMPARE(LookupName(QStringLiteral("12")), std::optional<QString>(QStringLiteral("Lab3")));
-        QCOMPARE(LookupName(QStringLiteral("7")), std::optional<QString>(QString::fromUtf8("Müller")));
+        QCOMPARE(LookupName(QStringLiteral("7")),
+                 std::optional<QString>(QString::fromUtf8("Müller")));
         QCOMPARE(LookupName(QStringLiteral("1")), std::nullopt);
         QCOMPARE(NameOrId(QStringLiteral("1")), QStringLiteral("1"));
 
         m_nameAnswer = QStringLiteral("Room 1");
         QCOMPARE(AskName(QStringLiteral("1")), QStringLiteral("Room 1"));
         QCOMPARE(LookupName(QStringLiteral("1")), std::optional<QString>(QStringLiteral("Room 1")));
-        QCOMPARE(ReadAll(index.fileName()), QByteArray("12\tLab3\r\n7\tM\xFC" "ller\r\n1\tRoom 1\r\n"));
+        QCOMPARE(ReadAll(index.fileName()), QByteArray("12\tLab3\r\n7\tM\xFC"
+                                                       "ller\r\n1\tRoom 1\r\n"));
         m_nameAnswer.reset();
         QCOMPARE(AskName(QStringLiteral("5")), QStringLiteral("5"));
         LoadNameIndex(base.path());
-        QCOMPARE(LookupName(QStringLiteral("7")), std::optional<QString>(QString::fromUtf8("Müller")));
+        QCOMPARE(LookupName(QStringLiteral("7")),
+                 std::optional<QString>(QString::fromUtf8("Müller")));
     }
 
     // A module without an index entry is named by the user; the folder follows the name.
@@ -294,7 +527,8 @@ private slots:
         Download(cmd, kReply, base.path());
         LinesView view;
         cmd.ShowResult(view);
-        QCOMPARE(cmd.m_strSavedPath, base.filePath(QStringLiteral("Dr._Weiss_Patient_4/2026-12-09_23-58-21.kmM")));
+        QCOMPARE(cmd.m_strSavedPath,
+                 base.filePath(QStringLiteral("Dr._Weiss_Patient_4/2026-12-09_23-58-21.kmM")));
     }
 };
 

@@ -1,10 +1,18 @@
 #include "CDataArray.h"
+#include "CDataFile.h"
 #include "CModuleList.h"
+#include "NameIndex.h"
 #include "Prepare.h"
 #include "TestEvents.h"
 
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 // Preparation of loaded events, the 3 pm rules and the module and file lists.
 class TestMerge : public QObject {
@@ -17,6 +25,8 @@ private slots:
     void nightGap_data();
     void nightGap();
     void testBursts();
+    void testBurstsFound_data();
+    void testBurstsFound();
     void noTestBursts();
     void reclassifyRestoresTestBursts();
     void overlaps();
@@ -24,6 +34,9 @@ private slots:
     void threePm();
     void moduleList();
     void moduleListFolderIndex();
+    void moduleListIndexNames_data();
+    void moduleListIndexNames();
+    void specialFilesSkipped();
     void pickersAndRecount();
     void fileListAfter();
 };
@@ -132,6 +145,41 @@ void TestMerge::testBursts() {
     QVERIFY(plain.GetAt(0)->IsCounted());
 }
 
+// Which walks count as having found test bursts: sensor A's forward walk only, sensor B's
+// walks in both directions. The end walks mark their bursts and the night's last record all the
+// same. Kinds as digits, sensors as letters, one per record.
+void TestMerge::testBurstsFound_data() {
+    QTest::addColumn<QList<qint64>>("starts");
+    QTest::addColumn<QByteArray>("sensors");
+    QTest::addColumn<QByteArray>("kinds");
+    const qint64 end = 2 * kHour;
+    QTest::newRow("none") << QList<qint64>{0, kHour, end} << QByteArray("AAA") << QByteArray("544");
+    QTest::newRow("A at the start")
+        << QList<qint64>{0, 5000, end} << QByteArray("AAA") << QByteArray("124");
+    QTest::newRow("A at the end only")
+        << QList<qint64>{0, kHour, end - 10000, end} << QByteArray("AAAA") << QByteArray("5422");
+    QTest::newRow("B at the start")
+        << QList<qint64>{0, 5000, end} << QByteArray("ABA") << QByteArray("124");
+    QTest::newRow("B at the end only")
+        << QList<qint64>{0, kHour, end - 10000, end} << QByteArray("AABA") << QByteArray("1422");
+    QTest::newRow("A at the end, B at the start") << QList<qint64>{0, 5000, kHour, end - 10000, end}
+                                                  << QByteArray("ABAAA") << QByteArray("12422");
+}
+
+void TestMerge::testBurstsFound() {
+    QFETCH(QList<qint64>, starts);
+    QFETCH(QByteArray, sensors);
+    QFETCH(QByteArray, kinds);
+    CDataArray events;
+    for (qsizetype i = 0; i < starts.size(); ++i)
+        events.Append(Event(starts[i], 100, sensors[i] == 'A' ? SENSOR_A : SENSOR_B));
+    Prepare(events, true);
+    QByteArray found;
+    for (const std::uint32_t kind : Kinds(events))
+        found += char('0' + kind);
+    QCOMPARE(found, kinds);
+}
+
 void TestMerge::noTestBursts() {
     CDataArray events;
     Fill(events,
@@ -229,6 +277,75 @@ void TestMerge::moduleListFolderIndex() {
     QCOMPARE(modules.Modules().size(), 2);
     QVERIFY(modules.Load(kBase, QStringLiteral("X77")));
     QCOMPARE(modules.Current()->name, QStringLiteral("Lab3"));
+}
+
+// Index names that the folder rule cleans ("Lab 3" -> Lab_3), and module IDs it cleans (data
+// files carry "AB C" as AB_C): the folders are found by their module ID, by their index name,
+// and without a module name.
+void TestMerge::moduleListIndexNames_data() {
+    QTest::addColumn<QString>("module");
+    QTest::addColumn<QStringList>("folders");
+    QTest::newRow("all modules") << QString() << QStringList{"Lab_3", "Room_1"};
+    QTest::newRow("module ID") << "X77" << QStringList{"Lab_3"};
+    QTest::newRow("index name") << "Lab 3" << QStringList{"Lab_3"};
+    QTest::newRow("ID with a blank") << "AB C" << QStringList{"Room_1"};
+    QTest::newRow("that ID cleaned") << "AB_C" << QStringList{"Room_1"};
+}
+
+void TestMerge::moduleListIndexNames() {
+    QFETCH(QString, module);
+    QFETCH(QStringList, folders);
+    QTemporaryDir base;
+    QFile source(kBase + "/Lab3/2026-12-01_08-00-00.kmM");
+    QVERIFY(source.open(QIODevice::ReadOnly));
+    const QByteArray text = source.readAll();
+    for (const auto& [folder, id] : {std::pair{"Lab_3", "X77"}, std::pair{"Room_1", "AB C"}}) {
+        QVERIFY(QDir(base.path()).mkdir(folder));
+        QFile file(base.filePath(QStringLiteral("%1/2026-12-01_08-00-00.kmM").arg(folder)));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(text).replace("ID\tX77", QByteArray("ID\t") + id));
+    }
+    QFile index(base.filePath(QStringLiteral("VM_ID.Index")));
+    QVERIFY(index.open(QIODevice::WriteOnly));
+    index.write("X77\tLab 3\r\nAB C\tRoom 1\r\n");
+    index.close();
+    LoadNameIndex(base.path());
+
+    CModuleList modules(NameOrId);
+    QVERIFY(modules.Load(base.path(), module));
+    QStringList names;
+    for (const CModuleEntry& entry : modules.Modules())
+        names.append(entry.name);
+    QCOMPARE(names, folders);
+    QCOMPARE(modules.Files().Files().size(), 1);
+    LoadNameIndex(QStringLiteral("/nonexistent"));
+}
+
+// A FIFO and a link to a device named like data files, and a file beyond the size limit: the
+// scan neither waits for them nor reads them without end, and lists only the data file.
+void TestMerge::specialFilesSkipped() {
+    QTemporaryDir base;
+    const QString folder = base.filePath(QStringLiteral("M1234"));
+    QVERIFY(QDir().mkdir(folder));
+    QVERIFY(
+        QFile::copy(kBase + "/M1234/2026-12-01_08-00-00.kmM", folder + "/2026-12-01_08-00-00.kmM"));
+    QCOMPARE(::mkfifo(QFile::encodeName(folder + "/fifo.kmM").constData(), 0644), 0);
+    QVERIFY(QFile::link(QStringLiteral("/dev/zero"), folder + "/zero.kmM"));
+    QFile big(folder + "/big.kmM");
+    QVERIFY(big.open(QIODevice::WriteOnly));
+    QVERIFY(big.resize(CDataFile::kMaxBytes + 1));
+    big.close();
+
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(DataFilesIn(folder).size(), 2); // the data file and the large one
+    CModuleList modules;
+    QVERIFY(modules.Load(base.path(), QStringLiteral("M1234")));
+    QCOMPARE(modules.Files().Files().size(), 1);
+    QVERIFY(modules.Files().Files()[0].path.endsWith(QStringLiteral("2026-12-01_08-00-00.kmM")));
+    CFileList list;
+    QCOMPARE(list.Fill(base.path(), QStringLiteral("M1234")), 1);
+    QVERIFY(timer.elapsed() < 10000);
 }
 
 void TestMerge::pickersAndRecount() {

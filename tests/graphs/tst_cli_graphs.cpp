@@ -14,6 +14,10 @@ private slots:
     void pdfPages();
     void failures_data();
     void failures();
+    void pngFolderMade();
+    void stopsAtFirstFailure_data();
+    void stopsAtFirstFailure();
+    void pngOverInput();
 };
 
 namespace {
@@ -24,22 +28,33 @@ struct Run {
     QByteArray err;
 };
 
-Run Report(const QStringList& args) {
+// veltrum-cli with the arguments, its settings apart from the user's own.
+Run Cli(const QStringList& args) {
+    static const QTemporaryDir config;
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("KELVORA_CONFIG_DIR"), config.path());
     environment.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
     environment.insert(QStringLiteral("LANG"), QStringLiteral("en_US.UTF-8"));
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
     environment.remove(QStringLiteral("DISPLAY"));
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
     process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(VELTRUM_CLI),
-                  QStringList{QStringLiteral("report"), QStringLiteral("--base"),
-                              QStringLiteral(VELTRUM_DATA "/base"), QStringLiteral("--module"),
-                              QStringLiteral("M1234")} +
-                      args);
+    process.start(QStringLiteral(VELTRUM_CLI), args);
     process.waitForFinished(120000);
     return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+// report on the fixture module M1234.
+Run Report(const QStringList& args) {
+    return Cli(QStringList{QStringLiteral("report"), QStringLiteral("--base"),
+                           QStringLiteral(VELTRUM_DATA "/base"), QStringLiteral("--module"),
+                           QStringLiteral("M1234")} +
+               args);
+}
+
+QStringList PngFiles(const QString& folder) {
+    return QDir(folder).entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name);
 }
 
 } // namespace
@@ -97,8 +112,8 @@ void TestCliGraphs::failures_data() {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<int>("status");
     QTest::addColumn<QByteArray>("message");
-    QTest::newRow("missing folder") << QStringList{"--png", "/nonexistent/dir"} << 1
-                                    << QByteArray("The image /nonexistent/dir/");
+    QTest::newRow("folder that cannot be made")
+        << QStringList{"--png", "/dev/null/dir"} << 1 << QByteArray("Cannot create /dev/null/dir");
     QTest::newRow("unwritable PDF") << QStringList{"--pdf", "/nonexistent/dir/x.pdf"} << 1
                                     << QByteArray("Cannot write /nonexistent/dir/x.pdf");
     QTest::newRow("language") << QStringList{"--png", "/tmp", "--lang", "fr"} << 2
@@ -114,6 +129,58 @@ void TestCliGraphs::failures() {
     const Run run = Report(args);
     QCOMPARE(run.status, status);
     QVERIFY2(run.err.contains(message), run.err.constData());
+}
+
+void TestCliGraphs::pngFolderMade() {
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("new/graphs"));
+    const Run run = Report({"--png", folder});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(PngFiles(folder).size(), 5);
+}
+
+// Five files that cannot be written (a folder stands in each one's place): the first ends the
+// export, with one message.
+void TestCliGraphs::stopsAtFirstFailure_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::newRow("each diagram's own width") << QStringList{};
+    QTest::newRow("an area 300 px wide") << QStringList{"--width", "300"};
+}
+
+void TestCliGraphs::stopsAtFirstFailure() {
+    QFETCH(QStringList, args);
+    QTemporaryDir names;
+    QCOMPARE(Report(QStringList{"--png", names.path()} + args).status, 0);
+    const QStringList files = PngFiles(names.path());
+    QCOMPARE(files.size(), 5);
+    QTemporaryDir blocked;
+    for (const QString& file : files)
+        QVERIFY(QDir(blocked.path()).mkdir(file));
+    const Run run = Report(QStringList{"--png", blocked.path()} + args);
+    QCOMPARE(run.status, 1);
+    QCOMPARE(run.err.count("could not be written"), 1);
+    QVERIFY2(run.err.contains(QFile::encodeName(blocked.filePath(files[0]))), run.err.constData());
+}
+
+// A data file given as input under the name of one of the diagrams' PNG files is refused as an
+// output before anything is written.
+void TestCliGraphs::pngOverInput() {
+    QTemporaryDir dir;
+    const QString module = QStringLiteral(VELTRUM_DATA "/base/M1234/");
+    QStringList inputs;
+    for (const QString& name : QDir(module).entryList({QStringLiteral("2026-*.k?M")}, QDir::Files))
+        inputs.append(module + name);
+    QCOMPARE(Cli(QStringList{"report", "--png", dir.path()} + inputs).status, 0);
+    const QString victim = dir.filePath(PngFiles(dir.path()).value(2));
+    QVERIFY(QFile::remove(victim));
+    QVERIFY(QFile::copy(inputs[0], victim)); // its events are in inputs[0] already: same nights
+    const Run run = Cli(QStringList{"report", "--png", dir.path(), victim} + inputs);
+    QCOMPARE(run.status, 2);
+    QVERIFY2(run.err.contains("is one of the input data files"), run.err.constData());
+    QFile copy(victim);
+    QFile original(inputs[0]);
+    QVERIFY(copy.open(QIODevice::ReadOnly) && original.open(QIODevice::ReadOnly));
+    QCOMPARE(copy.readAll(), original.readAll());
 }
 
 QTEST_MAIN(TestCliGraphs)

@@ -231,6 +231,18 @@ private slots:
         QCOMPARE(m_messages, QStringList{LoadText(142) + folder.path()});
     }
 
+    // A folder that is gone: the first diagram that cannot be written ends "Save all graphs",
+    // with one message naming it.
+    void saveAllStopsAtFirstFailure() {
+        QTemporaryDir folder;
+        CGraphsDlg* window = OpenWindow(folder.path());
+        QVERIFY(window);
+        QVERIFY(QDir(folder.path()).removeRecursively());
+        window->OnCommand(32889);
+        const QString first = ImageFileName(folder.path(), window->Tabs().Data().name, 1, 0);
+        QCOMPARE(m_messages, QStringList{FormatText(343, {first})});
+    }
+
     // A diagram wider (and, on a small screen, taller) than the screen: the window stays on
     // the screen, the diagram scrolls and is laid out to the height there is.
     void windowStaysOnScreen() {
