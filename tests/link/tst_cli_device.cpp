@@ -29,6 +29,7 @@ class TestCliDevice : public QObject {
         env.insert(QStringLiteral("KELVORA_SIMULATOR"), QStringLiteral("1"));
         env.insert(QStringLiteral("KELVORA_SIM_STATE"), m_dir.filePath(QStringLiteral("module.ini")));
         env.remove(QStringLiteral("KELVORA_SERIAL_PORTS"));
+        env.insert(QStringLiteral("KELVORA_CONFIG_DIR"), m_dir.path());
         env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
         cli.setProcessEnvironment(env);
         cli.start(QStringLiteral(VELTRUM_CLI), args);
