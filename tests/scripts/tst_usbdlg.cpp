@@ -73,6 +73,8 @@ CSimFaults Faults(int drop, int errors = 0, const QByteArray& word = "INV_CMD") 
 
 } // namespace
 
+Q_DECLARE_METATYPE(CSimFaults)
+
 class TestUsbDlg : public QObject {
     Q_OBJECT
 
@@ -252,8 +254,6 @@ private slots:
         SetMessageBoxHandler(nullptr);
     }
 };
-
-Q_DECLARE_METATYPE(CSimFaults)
 
 QTEST_MAIN(TestUsbDlg)
 #include "tst_usbdlg.moc"
