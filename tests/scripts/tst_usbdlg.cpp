@@ -130,7 +130,8 @@ private slots:
         TheLink().Select(-1);
         TestDlg dlg;
         dlg.show();
-        QTest::keyClick(&dlg, Qt::Key_Escape);
+        // Only the press: the window disables itself on it, so the release would go nowhere.
+        QTest::keyPress(&dlg, Qt::Key_Escape);
         QTRY_COMPARE(dlg.events, QStringList{"exit 2"});
         QVERIFY(!dlg.isVisible());
     }

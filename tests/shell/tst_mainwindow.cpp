@@ -6,6 +6,8 @@
 #include "CommWorker.h"
 #include "FolderPicker.h"
 #include "InfoCmd.h"
+#include "MsgBox.h"
+#include "MyButton.h"
 #include "Output.h"
 #include "OutputDlg.h"
 #include "Reg.h"
@@ -23,6 +25,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+#include <QTimer>
 
 #include <functional>
 
@@ -92,6 +96,28 @@ QLineEdit* Field(QWidget& window, int id) {
     return nullptr;
 }
 
+QAbstractButton* Button(QWidget& window, int id) {
+    for (auto* button : window.findChildren<QAbstractButton*>()) {
+        if (CommandId(button) == id)
+            return button;
+    }
+    return nullptr;
+}
+
+// The program's own message box, answered with a click on the button of the given answer.
+int AnswerInBox(const QString& text, unsigned style, const QString& caption, int answer) {
+    CMsgBox box(text, caption, style, QApplication::activeWindow());
+    QTimer::singleShot(0, &box, [&box, answer] {
+        if (answer == IDOK || answer == IDYES || answer == IDRETRY)
+            box.FirstButton().click();
+        else if (box.SecondButton())
+            box.SecondButton()->click();
+        else
+            box.reject();
+    });
+    return box.exec();
+}
+
 QString ConnectText(QWidget& window) {
     for (auto* button : window.findChildren<QAbstractButton*>()) {
         if (CommandId(button) == 1055 || CommandId(button) == 358)
@@ -109,6 +135,10 @@ class TestMainWindow : public QObject {
     QTemporaryDir m_base;
     QStringList m_boxes;
     QList<int> m_answers;
+    // Whether each box was shown on the user-interface thread.
+    QList<bool> m_boxOnGuiThread;
+    // Answer through the program's message box instead of returning the answer.
+    bool m_realBoxes = false;
 
     std::unique_ptr<Window> Open(int role, int chargers = 1) {
         InstallChargers(chargers);
@@ -139,21 +169,26 @@ private slots:
         qputenv("KELVORA_CONFIG_DIR", m_config.path().toLocal8Bit());
         QVERIFY(CRegVT().SetDataPath(m_base.path()));
         SetLanguage(Language::English);
-        SetMessageBoxHandler([this](const QString& text, unsigned, const QString&) {
+        SetMessageBoxHandler([this](const QString& text, unsigned style, const QString& caption) {
             m_boxes << text;
-            return m_answers.isEmpty() ? int(IDCANCEL) : m_answers.takeFirst();
+            m_boxOnGuiThread << (QThread::currentThread() == qApp->thread());
+            const int answer = m_answers.isEmpty() ? int(IDCANCEL) : m_answers.takeFirst();
+            return m_realBoxes ? AnswerInBox(text, style, caption, answer) : answer;
         });
     }
     void init() {
         m_boxes.clear();
         m_answers.clear();
+        m_boxOnGuiThread.clear();
+        m_realBoxes = false;
         TheChargerInfo().Reset();
         TheModuleInfo().Reset();
         TheSimCharger().SetFaults({});
         TheSimCharger().WithModule([](CSimModule& m) { m.batteryMv = 3850; });
         TheSimCharger().ClearReceivedFrames();
-        for (const QString& name : QDir(m_base.path()).entryList(QDir::Files))
-            QFile::remove(QDir(m_base.path()).filePath(name));
+        // An empty base folder: no data files, no module folders of earlier downloads.
+        QDir(m_base.path()).removeRecursively();
+        QVERIFY(QDir().mkpath(m_base.path()));
     }
 
     // One charger at start is selected and identified; the module is identified with it for
@@ -369,6 +404,41 @@ private slots:
         QCOMPARE(Frames(), frames);
         Close(*window);
         TheSimCharger().WithModule([](CSimModule& m) { m.erased = false; });
+    }
+
+    // On and Off (Admin) ask, download, then switch the feedback. The module's answer is parsed
+    // on the worker thread, and its box is the program's own box on the user-interface thread.
+    void feedbackSwitch_data() {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<QString>("frame");
+        QTest::addColumn<int>("state"); // text of "on" or "off"
+        QTest::newRow("On") << 1050 << "ME" << 113;
+        QTest::newRow("Off") << 1054 << "MD" << 149;
+    }
+    void feedbackSwitch() {
+        QFETCH(int, button);
+        QFETCH(QString, frame);
+        QFETCH(int, state);
+        TheSimCharger().WithModule([&](CSimModule& m) { m.motorEnabled = frame != u"ME"; });
+        auto window = Open(Admin);
+        QTRY_VERIFY(TheChargerInfo().m_nVersion > 0);
+        QTest::keyClick(window.get(), Qt::Key_F9);
+        WaitForModule(*window);
+        TheSimCharger().ClearReceivedFrames();
+        QAbstractButton* onOff = Button(*window, button);
+        QVERIFY(onOff && onOff->isVisible());
+
+        m_realBoxes = true;
+        m_answers << IDYES;
+        onOff->click();
+        const QString switched = FormatText(189, {LoadText(state)});
+        QTRY_VERIFY(m_boxes.contains(switched));
+        QCOMPARE(m_boxes.first(), FormatText(112, {LoadText(state)}));
+        QCOMPARE(m_boxOnGuiThread, QList<bool>(m_boxes.size(), true));
+        QCOMPARE(Frames(), (QStringList{"GD", frame}));
+        QCOMPARE(TheSimCharger().WithModule([](CSimModule& m) { return m.motorEnabled; }),
+                 frame == u"ME");
+        Close(*window);
     }
 
     // Create support file writes the protocol when there is one; Clear protocol does the same
