@@ -394,22 +394,47 @@ void CVeltrumDlg::keyPressEvent(QKeyEvent* event) {
 }
 
 void CVeltrumDlg::OnClose() {
+    if (m_bClosing)
+        return;
+    m_bClosing = true;
     m_timer.stop();
     CWndQueue::Get().CloseAll();
     setEnabled(false);
-    PostTerminate(m_terminate);
+    // The module marks its events read as it sends them: a download in progress is finished
+    // and saved first, the worker is told to end when it is over (DownloadEnded).
+    if (!m_bDownloading)
+        PostTerminate(m_terminate);
 }
 
 bool CVeltrumDlg::OnCmdStart(CDevCmdReply& cmd) {
-    if (&cmd == &m_download)
+    if (&cmd == &m_download) {
+        m_bDownloading = true;
         m_wait->show();
+    }
     return true;
+}
+
+bool CVeltrumDlg::OnCmdReply(CDevCmdReply& cmd) {
+    const bool again = CUsbCommDlg::OnCmdReply(cmd);
+    // A failed exchange that is not repeated has dropped the queue: no end report follows.
+    if (&cmd == &m_download && cmd.m_nError != ERR_NONE && !again)
+        DownloadEnded();
+    return again;
 }
 
 void CVeltrumDlg::OnCmdEnd(CDevCmdReply& cmd) {
     if (&cmd == &m_download)
         m_wait->hide();
     cmd.ShowResult(*this);
+    if (&cmd == &m_download)
+        DownloadEnded();
+}
+
+void CVeltrumDlg::DownloadEnded() {
+    m_bDownloading = false;
+    m_wait->hide();
+    if (m_bClosing)
+        PostTerminate(m_terminate);
 }
 
 bool CVeltrumDlg::OnCmdOk(CDevCmdReply& cmd) {

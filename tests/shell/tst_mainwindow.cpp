@@ -28,6 +28,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -439,6 +440,76 @@ private slots:
         QCOMPARE(TheSimCharger().WithModule([](CSimModule& m) { return m.motorEnabled; }),
                  frame == u"ME");
         Close(*window);
+    }
+
+    // Closing the window while a download runs: the window stays until the download in progress
+    // is saved (the module has marked its events read by then), then ends through the worker.
+    void closeDuringDownload() {
+        const QDir folder(m_base.filePath("K-104233"));
+        QDir(folder).removeRecursively();
+        // Forty events of a fresh module (an earlier test may have erased the simulated one).
+        const QList<CSimEvent> events = CSimModule().events.mid(0, 40);
+        QCOMPARE(events.size(), 40);
+        TheSimCharger().WithModule([&](CSimModule& m) {
+            m.events = events;
+            m.eventsRead = false;
+        });
+        auto window = Open(Configuration);
+        QTRY_VERIFY(TheChargerInfo().m_nVersion > 0);
+        QTest::keyClick(window.get(), Qt::Key_F9);
+        WaitForModule(*window);
+        CSimFaults trickle;
+        trickle.byteDelayMs = 1;
+        TheSimCharger().SetFaults(trickle);
+        TheSimCharger().ClearReceivedFrames();
+
+        QTest::keyClick(window.get(), Qt::Key_F11);
+        QTRY_VERIFY(Frames().contains("GD"));
+        window->close();
+        QVERIFY(window->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 30000);
+        QVERIFY(TheWorker().wait(5000));
+        QCOMPARE(window->result(), 2);
+        QCOMPARE(Frames(), (QStringList{"GD", "EC"}));
+
+        // The data file and its listing, complete, and no temporary file beside them.
+        const QStringList data = folder.entryList({"*.kmM"}, QDir::Files);
+        QCOMPARE(data.size(), 1);
+        QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden).size(), 2);
+        QCOMPARE(m_boxes, QStringList{FormatText(
+                              253, {QDir::toNativeSeparators(folder.filePath(data.first()))})});
+        QFile file(folder.filePath(data.first()));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        qsizetype index = 0;
+        while (index < lines.size() && !lines[index].startsWith("Index"))
+            ++index;
+        const auto isEvent = [](const QByteArray& line) { return line.contains('\t'); };
+        QCOMPARE(std::count_if(lines.begin() + index + 1, lines.end(), isEvent), 40);
+    }
+
+    // A download that fails while the window waits for it ends the same way once the user has
+    // given up on it: one silent repetition, Retry/Cancel, Cancel, and the window closes.
+    void closeDuringFailingDownload() {
+        auto window = Open(Configuration);
+        QTRY_VERIFY(TheChargerInfo().m_nVersion > 0);
+        QTest::keyClick(window.get(), Qt::Key_F9);
+        WaitForModule(*window);
+        CSimFaults silent;
+        silent.dropReplies = 2;
+        TheSimCharger().SetFaults(silent);
+        TheSimCharger().ClearReceivedFrames();
+
+        QTest::keyClick(window.get(), Qt::Key_F11);
+        QTRY_VERIFY(Frames().contains("GD"));
+        window->close();
+        QVERIFY(window->isVisible());
+        m_answers << IDCANCEL;
+        QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 30000);
+        QVERIFY(TheWorker().wait(5000));
+        QCOMPARE(m_boxes, QStringList{LoadText(102) + LoadText(123) + LoadText(195)});
+        QCOMPARE(Frames(), (QStringList{"GD", "GD", "EC"}));
+        QVERIFY(!QDir(m_base.filePath("K-104233")).exists());
     }
 
     // Create support file writes the protocol when there is one; Clear protocol does the same
