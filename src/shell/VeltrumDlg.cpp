@@ -19,6 +19,7 @@
 #include "Texts.h"
 #include "UsbLink.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QBuffer>
 #include <QComboBox>
@@ -26,6 +27,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenuBar>
 #include <QPointer>
 #include <QProcess>
@@ -246,6 +248,7 @@ void CVeltrumDlg::BuildMenus() {
         break;
     }
     popups += {{"IDR_MENU", 0}, {"IDR_MENU", 1}};
+    QActionGroup* languages = nullptr;
     for (const auto& [name, index] : popups) {
         std::unique_ptr<QMenu> loaded = LoadPopupMenu(name, index);
         if (!loaded)
@@ -263,6 +266,10 @@ void CVeltrumDlg::BuildMenus() {
             if (id == 32813 && m_nRole != CRegVT::RoleAdmin)
                 menu->removeAction(action);
             if (id == 32891 || id == 32892) {
+                // One language at a time.
+                if (!languages)
+                    languages = new QActionGroup(menu);
+                languages->addAction(action);
                 action->setCheckable(true);
                 action->setChecked((id == 32891) == (CurrentLanguage() == Language::German));
             }
@@ -631,9 +638,13 @@ void CVeltrumDlg::ToggleProtocol() {
 }
 
 void CVeltrumDlg::ChangeLanguage(const QString& code) {
-    if (!CReg().WriteStringAt(QString(), QStringLiteral("Language"), code))
-        return;
-    if (ShowMessageId(TXT_RESTART, MB_YESNO) != IDYES)
+    const bool saved = CReg().WriteStringAt(QString(), QStringLiteral("Language"), code);
+    // The check mark shows the language of the next start, also when the write failed or the
+    // user restarts later.
+    const bool german = StartLanguage(QLocale::system().name()) == Language::German;
+    if (QAction* item = FindAction(*m_menuBar, german ? 32891 : 32892))
+        item->setChecked(true);
+    if (!saved || ShowMessageId(TXT_RESTART, MB_YESNO) != IDYES)
         return;
     QProcess::startDetached(ProgramPath(), QCoreApplication::arguments().mid(1));
     OnClose();

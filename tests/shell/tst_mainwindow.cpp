@@ -105,6 +105,16 @@ QAbstractButton* Button(QWidget& window, int id) {
     return nullptr;
 }
 
+QAction* MenuItem(QMenuBar& bar, int id) {
+    for (QAction* top : bar.actions()) {
+        for (QAction* action : top->menu()->actions()) {
+            if (CommandId(action) == id)
+                return action;
+        }
+    }
+    return nullptr;
+}
+
 // The program's own message box, answered with a click on the button of the given answer.
 int AnswerInBox(const QString& text, unsigned style, const QString& caption, int answer) {
     CMsgBox box(text, caption, style, QApplication::activeWindow());
@@ -510,6 +520,31 @@ private slots:
         QCOMPARE(m_boxes, QStringList{LoadText(102) + LoadText(123) + LoadText(195)});
         QCOMPARE(Frames(), (QStringList{"GD", "GD", "EC"}));
         QVERIFY(!QDir(m_base.filePath("K-104233")).exists());
+    }
+
+    // The language items are exclusive, and the one saved for the next start is checked,
+    // whether the restart is accepted or not.
+    void languageMenu() {
+        auto window = Open(Patient, 0);
+        QAction* german = MenuItem(window->MenuBar(), 32891);
+        QAction* english = MenuItem(window->MenuBar(), 32892);
+        QVERIFY(german && english);
+        QVERIFY(english->isChecked() && !german->isChecked());
+        m_answers << IDNO << IDNO;
+        german->trigger();
+        QCOMPARE(m_boxes, QStringList{LoadText(301)});
+        QVERIFY(german->isChecked());
+        QVERIFY(!english->isChecked());
+        QString saved;
+        QVERIFY(CReg().ReadString(QString(), QStringLiteral("Language"), saved));
+        QCOMPARE(saved, QStringLiteral("de"));
+        english->trigger();
+        QVERIFY(english->isChecked());
+        QVERIFY(!german->isChecked());
+        QVERIFY(CReg().ReadString(QString(), QStringLiteral("Language"), saved));
+        QCOMPARE(saved, QStringLiteral("en"));
+        QCOMPARE(CurrentLanguage(), Language::English);
+        Close(*window);
     }
 
     // Create support file writes the protocol when there is one; Clear protocol does the same
