@@ -77,7 +77,7 @@ private slots:
         SetLanguage(Language::English);
         QCOMPARE(LoadText(1055), QStringLiteral("Connects your Kelvora.\n[F9]"));
         QCOMPARE(LoadText(141),
-                 QStringLiteral("Battery level\n\nBlue\tGood\nOrange\tLow\nRot\tDead"));
+                 QStringLiteral("Battery level\n\nBlue\tGood\nOrange\tLow\nRed\tDead"));
         QCOMPARE(LoadText(218), QStringLiteral("P 0: On Threshold A [‰] "));
         QCOMPARE(LoadText(249), QStringLiteral("P31:"));
         SetLanguage(Language::German);
