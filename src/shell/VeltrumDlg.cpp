@@ -23,6 +23,7 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -51,6 +52,7 @@ enum MainText : int {
     TXT_RESTART = 301,
     TXT_NOT_AVAILABLE = 410,
     TXT_NO_ACCESS = 411,
+    TXT_SUPPORT_FILE_SAVED = 440,
 };
 
 // Identity changes reported to the open device dialogs.
@@ -619,8 +621,13 @@ void CVeltrumDlg::SupportFile() {
     protocol.open(QIODevice::WriteOnly);
     Protocol()->WriteTo(protocol);
     const QString folder = SupportFolder(BaseFolder(), TheModuleInfo().m_strModuleId);
-    if (!WriteSupportFile(folder, QDateTime::currentDateTime(), protocol.data()).isEmpty())
-        Protocol()->Clear();
+    const QString path = WriteSupportFile(folder, QDateTime::currentDateTime(), protocol.data());
+    if (path.isEmpty())
+        return;
+    // Emptied before the box, so that no line that arrives while it is open gets lost.
+    Protocol()->Clear();
+    ShowMessage(FormatText(TXT_SUPPORT_FILE_SAVED, {QDir::toNativeSeparators(path)}), MB_OK,
+                QCoreApplication::applicationName());
 }
 
 void CVeltrumDlg::ReplyDump() {

@@ -1,7 +1,8 @@
 // The main window against the simulated charger, with scripted message-box answers: charger
 // choice and identification by role, menus by role, arrival and removal, the silent automatic
-// identification, battery lines, the keep-alive clock, erase, the support file and reply dump,
-// unavailable commands and closing through the worker.
+// identification, battery lines, the keep-alive clock, erase, feedback on and off, closing during
+// a download, the language menu, the support file and reply dump, unavailable commands and
+// closing through the worker.
 
 #include "CommWorker.h"
 #include "FolderPicker.h"
@@ -572,7 +573,18 @@ private slots:
         QVERIFY(window->OnCommand(command));
         const QStringList files = QDir(m_base.path()).entryList({"Support_*.txt"}, QDir::Files);
         QCOMPARE(files.size(), written ? 1 : 0);
-        QCOMPARE(window->Protocol()->List().count(), protocol && !written ? 1 : 0);
+        // A written protocol is emptied; the box about it starts the next one.
+        const QStringList left = Lines(window->Protocol()->List());
+        if (written)
+            QVERIFY2(left.value(0).startsWith("MsgBox: ") && !left.contains("Cmd: GP"),
+                     qPrintable(left.join(" | ")));
+        else
+            QCOMPARE(left.size(), protocol ? 1 : 0);
+        // The user is told where the file went.
+        QCOMPARE(m_boxes,
+                 written ? QStringList{FormatText(
+                               440, {QDir::toNativeSeparators(m_base.filePath(files.value(0)))})}
+                         : QStringList{});
         if (written) {
             QFile file(QDir(m_base.path()).filePath(files.first()));
             QVERIFY(file.open(QIODevice::ReadOnly));
@@ -584,6 +596,22 @@ private slots:
                      text.constData());
             QVERIFY(text.endsWith("\r\nCmd: GP\r\n"));
         }
+        Close(*window);
+    }
+
+    // With a module connected the support file goes into the module's folder, and the message
+    // names it there.
+    void supportFileInModuleFolder() {
+        auto window = Open(Patient);
+        WaitForModule(*window);
+        QVERIFY(window->Protocol()->List().count() > 0);
+        QVERIFY(window->OnCommand(32901));
+        const QDir folder(m_base.filePath("K-104233"));
+        const QStringList files = folder.entryList({"Support_*.txt"}, QDir::Files);
+        QCOMPARE(files.size(), 1);
+        QVERIFY(QDir(m_base.path()).entryList({"Support_*.txt"}, QDir::Files).isEmpty());
+        QCOMPARE(m_boxes, QStringList{FormatText(
+                              440, {QDir::toNativeSeparators(folder.filePath(files.first()))})});
         Close(*window);
     }
 
