@@ -39,7 +39,7 @@ CMergeDlg::CMergeDlg(const QString& baseFolder, const QString& moduleName,
       m_selected(new QLabel(this)), m_body(new QVBoxLayout(this)) {
     setWindowTitle(TemplateText("Select time range", "Zeitraum auswählen"));
 
-    m_body->addWidget(new QLabel(TemplateText("Modul ID", "Modul-ID"), this));
+    m_body->addWidget(new QLabel(TemplateText("Module ID", "Modul-ID"), this));
     m_moduleBox->setMaximumHeight(120);
     SetCommandId(m_moduleBox, 1129);
     m_body->addWidget(m_moduleBox);

@@ -3,13 +3,10 @@
 #include "CommWorker.h"
 #include "DevCmd.h"
 #include "Texts.h"
+#include "ThreadCall.h"
 
 #include <QCoreApplication>
 #include <QObject>
-#include <QThread>
-
-#include <condition_variable>
-#include <mutex>
 
 CCmdOwner::CCmdOwner() : m_context(std::make_unique<QObject>()) {}
 
@@ -22,42 +19,8 @@ void CCmdOwner::OnEndDialog(int) {}
 void CCmdOwner::OnCmdSent(bool) {}
 void CCmdOwner::OnLinkFailed() {}
 
-namespace {
-
-// Set once the posted call has run or has been dropped with its owner: the destructor of the
-// last copy of the posted function signals it.
-class CallDone {
-public:
-    ~CallDone() {
-        {
-            std::lock_guard guard(m_state->lock);
-            m_state->done = true;
-        }
-        m_state->wake.notify_all();
-    }
-    struct State {
-        std::mutex lock;
-        std::condition_variable wake;
-        bool done = false;
-    };
-    std::shared_ptr<State> m_state = std::make_shared<State>();
-};
-
-} // namespace
-
 void CCmdOwner::Call(const std::function<void()>& fn) const {
-    if (QThread::currentThread() == m_context->thread()) {
-        fn();
-        return;
-    }
-    // A queued call plus our own wait rather than a blocking queued connection: the wait also
-    // ends when the owner goes away before the call ran, and the hand-over is visible to
-    // thread checkers.
-    auto done = std::make_shared<CallDone>();
-    const std::shared_ptr<CallDone::State> state = done->m_state;
-    QMetaObject::invokeMethod(m_context.get(), [&fn, done = std::move(done)] { fn(); }, Qt::QueuedConnection);
-    std::unique_lock guard(state->lock);
-    state->wake.wait(guard, [&] { return state->done; });
+    CallOnThreadOf(m_context.get(), fn);
 }
 
 void CCmdOwner::Post(std::function<void()> fn) const {

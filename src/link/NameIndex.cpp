@@ -3,6 +3,7 @@
 #include "AnsiCodec.h"
 #include "FileRead.h"
 #include "Texts.h"
+#include "ThreadCall.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -102,10 +103,13 @@ QString NameOrId(const QString& moduleId) {
 }
 
 QString AskName(const QString& moduleId) {
-    const TextInputHandler& ask = InputHandler();
-    const std::optional<QString> name =
-        ask ? ask(LoadText(TXT_CHOOSE_FOLDER), FormatText(TXT_SAVE_DATA_OF, {moduleId}), moduleId)
-            : std::nullopt;
+    // The question is a dialog: it is asked on the main thread, whichever thread needs the name.
+    std::optional<QString> name;
+    CallOnMainThread([&] {
+        if (const TextInputHandler& ask = InputHandler())
+            name = ask(LoadText(TXT_CHOOSE_FOLDER), FormatText(TXT_SAVE_DATA_OF, {moduleId}),
+                       moduleId);
+    });
     if (!name)
         return moduleId;
     NameIndex& index = Index();

@@ -29,7 +29,8 @@ QString NameOrId(const QString& moduleId);
 QString AskName(const QString& moduleId);
 
 // The text input the program asks with (title, prompt, initial text); nothing on Cancel. The GUI
-// installs its input dialog; without one every question is cancelled.
+// installs its input dialog; without one every question is cancelled. The handler runs on the
+// main thread, whichever thread asks.
 using TextInputHandler = std::function<std::optional<QString>(
     const QString& title, const QString& prompt, const QString& initial)>;
 void SetTextInputHandler(TextInputHandler handler);

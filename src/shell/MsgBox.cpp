@@ -45,12 +45,15 @@ CMsgBox::CMsgBox(const QString& text, const QString& caption, unsigned style, QW
     default:
         break;
     }
+    // The first button is the default; whichever button has the focus takes Enter, so that Tab
+    // to "No" and Enter answers No.
     m_first->setText(LoadText(firstText));
+    m_first->setAutoDefault(true);
     m_first->setDefault(true);
     connect(m_first, &QPushButton::clicked, this, [this] { done(m_nFirstResult); });
     if (secondText) {
         m_second = new CKelvoraButton(100, LoadText(secondText), this);
-        m_second->setAutoDefault(false);
+        m_second->setAutoDefault(true);
         connect(m_second, &QPushButton::clicked, this, [this] { done(m_nSecondResult); });
     }
     Layout();
@@ -75,8 +78,8 @@ void CMsgBox::Layout() {
 }
 
 void CMsgBox::reject() {
-    if (m_nSecondResult == 2)
-        done(2);
+    // Esc gives the harmless answer: the second button's (Cancel, No), Cancel in an OK box.
+    done(m_second ? m_nSecondResult : 2);
 }
 
 void CMsgBox::closeEvent(QCloseEvent* event) {

@@ -7,8 +7,9 @@ class CStaticText;
 
 // The program's message box: the text in teal on white, one or two brand buttons at the
 // bottom right. The button set is style & 0xF: 1 OK/Cancel, 4 Yes/No, 5 Retry/Cancel, any
-// other OK. Esc answers Cancel (2) only where the second button answers Cancel, or where OK is
-// the only button; a Yes/No box cannot be escaped.
+// other OK. Enter presses the focused button (the first one until the focus moves). Esc and
+// the title bar's close button answer with the second button (Cancel, No), or with Cancel (2)
+// where OK is the only button.
 class CMsgBox : public QDialog {
     Q_OBJECT
 public:

@@ -1,5 +1,7 @@
 #include "Texts.h"
 
+#include "ThreadCall.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -93,22 +95,26 @@ QString AnswerName(int answer) {
 
 int ShowMessage(const QString& text, unsigned style, const QString& caption) {
     int answer = 0;
-    if (g_messageBox) {
-        answer = g_messageBox(text, style, caption);
-    } else {
-        switch (style & 0xF) {
-        case MB_OKCANCEL:
-        case MB_RETRYCANCEL:
-            answer = IDCANCEL;
-            break;
-        case MB_YESNO:
-            answer = IDNO;
-            break;
-        default:
-            answer = IDOK;
+    // The box is a widget and the protocol ends in one: both run on the main thread, whichever
+    // thread asks (the worker does, for commands that report their result in a box).
+    CallOnMainThread([&] {
+        if (g_messageBox) {
+            answer = g_messageBox(text, style, caption);
+        } else {
+            switch (style & 0xF) {
+            case MB_OKCANCEL:
+            case MB_RETRYCANCEL:
+                answer = IDCANCEL;
+                break;
+            case MB_YESNO:
+                answer = IDNO;
+                break;
+            default:
+                answer = IDOK;
+            }
         }
-    }
-    WriteProtocol(QStringLiteral("MsgBox: %1\n%2 [%3]").arg(caption, text, AnswerName(answer)));
+        WriteProtocol(QStringLiteral("MsgBox: %1\n%2 [%3]").arg(caption, text, AnswerName(answer)));
+    });
     return answer;
 }
 
@@ -121,8 +127,10 @@ void SetProtocolHandler(ProtocolHandler handler) {
 }
 
 void WriteProtocol(const QString& line) {
-    if (g_protocol)
-        g_protocol(line);
+    CallOnMainThread([&] {
+        if (g_protocol)
+            g_protocol(line);
+    });
 }
 
 QString BinaryText16(std::uint16_t value) {

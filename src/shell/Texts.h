@@ -45,7 +45,9 @@ enum MessageAnswer : int {
 
 // Every prompt of the program goes through this one function. The GUI installs a dialog, the
 // command-line front end and the tests install answers of their own. Without a handler the box
-// answers with its default: OK for an OK box, Cancel or No otherwise.
+// answers with its default: OK for an OK box, Cancel or No otherwise. ShowMessage may be called
+// from any thread: the handler always runs on the main thread while the caller waits, so it may
+// build widgets.
 using MessageBoxHandler =
     std::function<int(const QString& text, unsigned style, const QString& caption)>;
 void SetMessageBoxHandler(MessageBoxHandler handler);
@@ -61,6 +63,7 @@ int ShowError(const std::exception& error);
 QString AnswerName(int answer);
 
 // Where protocol lines go: the main window's protocol window, or the command-line front end.
+// Like the message box, the handler runs on the main thread whichever thread writes.
 using ProtocolHandler = std::function<void(const QString& line)>;
 void SetProtocolHandler(ProtocolHandler handler);
 void WriteProtocol(const QString& line);

@@ -19,13 +19,16 @@
 #include "Texts.h"
 #include "UsbLink.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QBuffer>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenuBar>
 #include <QPointer>
 #include <QProcess>
@@ -48,6 +51,7 @@ enum MainText : int {
     TXT_RESTART = 301,
     TXT_NOT_AVAILABLE = 410,
     TXT_NO_ACCESS = 411,
+    TXT_SUPPORT_FILE_SAVED = 440,
 };
 
 // Identity changes reported to the open device dialogs.
@@ -245,6 +249,7 @@ void CVeltrumDlg::BuildMenus() {
         break;
     }
     popups += {{"IDR_MENU", 0}, {"IDR_MENU", 1}};
+    QActionGroup* languages = nullptr;
     for (const auto& [name, index] : popups) {
         std::unique_ptr<QMenu> loaded = LoadPopupMenu(name, index);
         if (!loaded)
@@ -262,6 +267,10 @@ void CVeltrumDlg::BuildMenus() {
             if (id == 32813 && m_nRole != CRegVT::RoleAdmin)
                 menu->removeAction(action);
             if (id == 32891 || id == 32892) {
+                // One language at a time.
+                if (!languages)
+                    languages = new QActionGroup(menu);
+                languages->addAction(action);
                 action->setCheckable(true);
                 action->setChecked((id == 32891) == (CurrentLanguage() == Language::German));
             }
@@ -393,22 +402,47 @@ void CVeltrumDlg::keyPressEvent(QKeyEvent* event) {
 }
 
 void CVeltrumDlg::OnClose() {
+    if (m_bClosing)
+        return;
+    m_bClosing = true;
     m_timer.stop();
     CWndQueue::Get().CloseAll();
     setEnabled(false);
-    PostTerminate(m_terminate);
+    // The module marks its events read as it sends them: a download in progress is finished
+    // and saved first, the worker is told to end when it is over (DownloadEnded).
+    if (!m_bDownloading)
+        PostTerminate(m_terminate);
 }
 
 bool CVeltrumDlg::OnCmdStart(CDevCmdReply& cmd) {
-    if (&cmd == &m_download)
+    if (&cmd == &m_download) {
+        m_bDownloading = true;
         m_wait->show();
+    }
     return true;
+}
+
+bool CVeltrumDlg::OnCmdReply(CDevCmdReply& cmd) {
+    const bool again = CUsbCommDlg::OnCmdReply(cmd);
+    // A failed exchange that is not repeated has dropped the queue: no end report follows.
+    if (&cmd == &m_download && cmd.m_nError != ERR_NONE && !again)
+        DownloadEnded();
+    return again;
 }
 
 void CVeltrumDlg::OnCmdEnd(CDevCmdReply& cmd) {
     if (&cmd == &m_download)
         m_wait->hide();
     cmd.ShowResult(*this);
+    if (&cmd == &m_download)
+        DownloadEnded();
+}
+
+void CVeltrumDlg::DownloadEnded() {
+    m_bDownloading = false;
+    m_wait->hide();
+    if (m_bClosing)
+        PostTerminate(m_terminate);
 }
 
 bool CVeltrumDlg::OnCmdOk(CDevCmdReply& cmd) {
@@ -588,8 +622,13 @@ void CVeltrumDlg::SupportFile() {
     protocol.open(QIODevice::WriteOnly);
     Protocol()->WriteTo(protocol);
     const QString folder = SupportFolder(BaseFolder(), TheModuleInfo().m_strModuleId);
-    if (!WriteSupportFile(folder, QDateTime::currentDateTime(), protocol.data()).isEmpty())
-        Protocol()->Clear();
+    const QString path = WriteSupportFile(folder, QDateTime::currentDateTime(), protocol.data());
+    if (path.isEmpty())
+        return;
+    // Emptied before the box, so that no line that arrives while it is open gets lost.
+    Protocol()->Clear();
+    ShowMessage(FormatText(TXT_SUPPORT_FILE_SAVED, {QDir::toNativeSeparators(path)}), MB_OK,
+                QCoreApplication::applicationName());
 }
 
 void CVeltrumDlg::ReplyDump() {
@@ -607,9 +646,13 @@ void CVeltrumDlg::ToggleProtocol() {
 }
 
 void CVeltrumDlg::ChangeLanguage(const QString& code) {
-    if (!CReg().WriteStringAt(QString(), QStringLiteral("Language"), code))
-        return;
-    if (ShowMessageId(TXT_RESTART, MB_YESNO) != IDYES)
+    const bool saved = CReg().WriteStringAt(QString(), QStringLiteral("Language"), code);
+    // The check mark shows the language of the next start, also when the write failed or the
+    // user restarts later.
+    const bool german = StartLanguage(QLocale::system().name()) == Language::German;
+    if (QAction* item = FindAction(*m_menuBar, german ? 32891 : 32892))
+        item->setChecked(true);
+    if (!saved || ShowMessageId(TXT_RESTART, MB_YESNO) != IDYES)
         return;
     QProcess::startDetached(ProgramPath(), QCoreApplication::arguments().mid(1));
     OnClose();

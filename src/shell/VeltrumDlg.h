@@ -39,8 +39,10 @@ public:
     qintptr OnMessage(int message, qintptr wParam, qintptr lParam) override;
     bool GetTipText(int id, QString& text) override;
 
+    // Ends the program through the worker; a download in progress is saved first.
     void OnClose() override;
     bool OnCmdStart(CDevCmdReply& cmd) override;
+    bool OnCmdReply(CDevCmdReply& cmd) override;
     void OnCmdEnd(CDevCmdReply& cmd) override;
     bool OnCmdOk(CDevCmdReply& cmd) override;
     bool OnCmdError(CDevCmdReply& cmd) override;
@@ -76,6 +78,8 @@ private:
     void Connect();
     void Disconnect();
     void Download();
+    // The download command is over, saved or failed.
+    void DownloadEnded();
     void SwitchFeedback(bool on);
     void EraseData();
     void SupportFile();
@@ -119,6 +123,9 @@ private:
     CTerminateCmd m_terminate;
 
     bool m_bAutoIdentify = false;
+    // Between the download's start and its end; the window closes only after it.
+    bool m_bDownloading = false;
+    bool m_bClosing = false;
     int m_nKeepAlive = kKeepAlives;
     int m_nIdle = 0;
     QTimer m_timer;

@@ -267,7 +267,7 @@ void TestGraphLayout::layoutDialogTexts() {
     GraphLayout layout;
     events.ExportLayout(layout);
     QCOMPARE(layout.legend,
-             QStringLiteral("Battery level\r\n\r\nBlue\tGood\r\nOrange\tLow\r\nRot\tDead"));
+             QStringLiteral("Battery level\r\n\r\nBlue\tGood\r\nOrange\tLow\r\nRed\tDead"));
     QCOMPARE(layout.axisTitle, QStringLiteral("Date"));
     layout.legend = QStringLiteral("a\r\nb\r\n");
     layout.name = QStringLiteral("Lab 3");

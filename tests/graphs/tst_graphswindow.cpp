@@ -100,6 +100,25 @@ private slots:
         }
     }
 
+    // The label over the module list, in the user's language.
+    void dialogModuleLabel_data() {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("English") << int(Language::English) << "Module ID";
+        QTest::newRow("German") << int(Language::German) << "Modul-ID";
+    }
+    void dialogModuleLabel() {
+        QFETCH(int, language);
+        QFETCH(QString, label);
+        SetLanguage(Language(language));
+        CDiagramDlg dialog(kBase, QString(), true, true);
+        SetLanguage(Language::English);
+        QStringList labels;
+        for (const QLabel* text : dialog.findChildren<QLabel*>())
+            labels << text->text();
+        QVERIFY2(labels.contains(label), qPrintable(labels.join(" | ")));
+    }
+
     // A from-date after the until-date moves the until-date along and the other way round;
     // an empty range 1 selects nothing and disables "Show graph".
     void pickerRules() {

@@ -1,11 +1,14 @@
 // The main window against the simulated charger, with scripted message-box answers: charger
 // choice and identification by role, menus by role, arrival and removal, the silent automatic
-// identification, battery lines, the keep-alive clock, erase, the support file and reply dump,
-// unavailable commands and closing through the worker.
+// identification, battery lines, the keep-alive clock, erase, feedback on and off, closing during
+// a download, the language menu, the support file and reply dump, unavailable commands and
+// closing through the worker.
 
 #include "CommWorker.h"
 #include "FolderPicker.h"
 #include "InfoCmd.h"
+#include "MsgBox.h"
+#include "MyButton.h"
 #include "Output.h"
 #include "OutputDlg.h"
 #include "Reg.h"
@@ -23,7 +26,10 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+#include <QTimer>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -92,6 +98,38 @@ QLineEdit* Field(QWidget& window, int id) {
     return nullptr;
 }
 
+QAbstractButton* Button(QWidget& window, int id) {
+    for (auto* button : window.findChildren<QAbstractButton*>()) {
+        if (CommandId(button) == id)
+            return button;
+    }
+    return nullptr;
+}
+
+QAction* MenuItem(QMenuBar& bar, int id) {
+    for (QAction* top : bar.actions()) {
+        for (QAction* action : top->menu()->actions()) {
+            if (CommandId(action) == id)
+                return action;
+        }
+    }
+    return nullptr;
+}
+
+// The program's own message box, answered with a click on the button of the given answer.
+int AnswerInBox(const QString& text, unsigned style, const QString& caption, int answer) {
+    CMsgBox box(text, caption, style, QApplication::activeWindow());
+    QTimer::singleShot(0, &box, [&box, answer] {
+        if (answer == IDOK || answer == IDYES || answer == IDRETRY)
+            box.FirstButton().click();
+        else if (box.SecondButton())
+            box.SecondButton()->click();
+        else
+            box.reject();
+    });
+    return box.exec();
+}
+
 QString ConnectText(QWidget& window) {
     for (auto* button : window.findChildren<QAbstractButton*>()) {
         if (CommandId(button) == 1055 || CommandId(button) == 358)
@@ -109,6 +147,10 @@ class TestMainWindow : public QObject {
     QTemporaryDir m_base;
     QStringList m_boxes;
     QList<int> m_answers;
+    // Whether each box was shown on the user-interface thread.
+    QList<bool> m_boxOnGuiThread;
+    // Answer through the program's message box instead of returning the answer.
+    bool m_realBoxes = false;
 
     std::unique_ptr<Window> Open(int role, int chargers = 1) {
         InstallChargers(chargers);
@@ -139,21 +181,26 @@ private slots:
         qputenv("KELVORA_CONFIG_DIR", m_config.path().toLocal8Bit());
         QVERIFY(CRegVT().SetDataPath(m_base.path()));
         SetLanguage(Language::English);
-        SetMessageBoxHandler([this](const QString& text, unsigned, const QString&) {
+        SetMessageBoxHandler([this](const QString& text, unsigned style, const QString& caption) {
             m_boxes << text;
-            return m_answers.isEmpty() ? int(IDCANCEL) : m_answers.takeFirst();
+            m_boxOnGuiThread << (QThread::currentThread() == qApp->thread());
+            const int answer = m_answers.isEmpty() ? int(IDCANCEL) : m_answers.takeFirst();
+            return m_realBoxes ? AnswerInBox(text, style, caption, answer) : answer;
         });
     }
     void init() {
         m_boxes.clear();
         m_answers.clear();
+        m_boxOnGuiThread.clear();
+        m_realBoxes = false;
         TheChargerInfo().Reset();
         TheModuleInfo().Reset();
         TheSimCharger().SetFaults({});
         TheSimCharger().WithModule([](CSimModule& m) { m.batteryMv = 3850; });
         TheSimCharger().ClearReceivedFrames();
-        for (const QString& name : QDir(m_base.path()).entryList(QDir::Files))
-            QFile::remove(QDir(m_base.path()).filePath(name));
+        // An empty base folder: no data files, no module folders of earlier downloads.
+        QDir(m_base.path()).removeRecursively();
+        QVERIFY(QDir().mkpath(m_base.path()));
     }
 
     // One charger at start is selected and identified; the module is identified with it for
@@ -371,6 +418,136 @@ private slots:
         TheSimCharger().WithModule([](CSimModule& m) { m.erased = false; });
     }
 
+    // On and Off (Admin) ask, download, then switch the feedback. The module's answer is parsed
+    // on the worker thread, and its box is the program's own box on the user-interface thread.
+    void feedbackSwitch_data() {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<QString>("frame");
+        QTest::addColumn<int>("state"); // text of "on" or "off"
+        QTest::newRow("On") << 1050 << "ME" << 113;
+        QTest::newRow("Off") << 1054 << "MD" << 149;
+    }
+    void feedbackSwitch() {
+        QFETCH(int, button);
+        QFETCH(QString, frame);
+        QFETCH(int, state);
+        TheSimCharger().WithModule([&](CSimModule& m) { m.motorEnabled = frame != u"ME"; });
+        auto window = Open(Admin);
+        QTRY_VERIFY(TheChargerInfo().m_nVersion > 0);
+        QTest::keyClick(window.get(), Qt::Key_F9);
+        WaitForModule(*window);
+        TheSimCharger().ClearReceivedFrames();
+        QAbstractButton* onOff = Button(*window, button);
+        QVERIFY(onOff && onOff->isVisible());
+
+        m_realBoxes = true;
+        m_answers << IDYES;
+        onOff->click();
+        const QString switched = FormatText(189, {LoadText(state)});
+        QTRY_VERIFY(m_boxes.contains(switched));
+        QCOMPARE(m_boxes.first(), FormatText(112, {LoadText(state)}));
+        QCOMPARE(m_boxOnGuiThread, QList<bool>(m_boxes.size(), true));
+        QCOMPARE(Frames(), (QStringList{"GD", frame}));
+        QCOMPARE(TheSimCharger().WithModule([](CSimModule& m) { return m.motorEnabled; }),
+                 frame == u"ME");
+        Close(*window);
+    }
+
+    // Closing the window while a download runs: the window stays until the download in progress
+    // is saved (the module has marked its events read by then), then ends through the worker.
+    void closeDuringDownload() {
+        const QDir folder(m_base.filePath("K-104233"));
+        QDir(folder).removeRecursively();
+        // Forty events of a fresh module (an earlier test may have erased the simulated one).
+        const QList<CSimEvent> events = CSimModule().events.mid(0, 40);
+        QCOMPARE(events.size(), 40);
+        TheSimCharger().WithModule([&](CSimModule& m) {
+            m.events = events;
+            m.eventsRead = false;
+        });
+        auto window = Open(Configuration);
+        QTRY_VERIFY(TheChargerInfo().m_nVersion > 0);
+        QTest::keyClick(window.get(), Qt::Key_F9);
+        WaitForModule(*window);
+        CSimFaults trickle;
+        trickle.byteDelayMs = 1;
+        TheSimCharger().SetFaults(trickle);
+        TheSimCharger().ClearReceivedFrames();
+
+        QTest::keyClick(window.get(), Qt::Key_F11);
+        QTRY_VERIFY(Frames().contains("GD"));
+        window->close();
+        QVERIFY(window->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 30000);
+        QVERIFY(TheWorker().wait(5000));
+        QCOMPARE(window->result(), 2);
+        QCOMPARE(Frames(), (QStringList{"GD", "EC"}));
+
+        // The data file and its listing, complete, and no temporary file beside them.
+        const QStringList data = folder.entryList({"*.kmM"}, QDir::Files);
+        QCOMPARE(data.size(), 1);
+        QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden).size(), 2);
+        QCOMPARE(m_boxes, QStringList{FormatText(
+                              253, {QDir::toNativeSeparators(folder.filePath(data.first()))})});
+        QFile file(folder.filePath(data.first()));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        qsizetype index = 0;
+        while (index < lines.size() && !lines[index].startsWith("Index"))
+            ++index;
+        const auto isEvent = [](const QByteArray& line) { return line.contains('\t'); };
+        QCOMPARE(std::count_if(lines.begin() + index + 1, lines.end(), isEvent), 40);
+    }
+
+    // A download that fails while the window waits for it ends the same way once the user has
+    // given up on it: one silent repetition, Retry/Cancel, Cancel, and the window closes.
+    void closeDuringFailingDownload() {
+        auto window = Open(Configuration);
+        QTRY_VERIFY(TheChargerInfo().m_nVersion > 0);
+        QTest::keyClick(window.get(), Qt::Key_F9);
+        WaitForModule(*window);
+        CSimFaults silent;
+        silent.dropReplies = 2;
+        TheSimCharger().SetFaults(silent);
+        TheSimCharger().ClearReceivedFrames();
+
+        QTest::keyClick(window.get(), Qt::Key_F11);
+        QTRY_VERIFY(Frames().contains("GD"));
+        window->close();
+        QVERIFY(window->isVisible());
+        m_answers << IDCANCEL;
+        QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 30000);
+        QVERIFY(TheWorker().wait(5000));
+        QCOMPARE(m_boxes, QStringList{LoadText(102) + LoadText(123) + LoadText(195)});
+        QCOMPARE(Frames(), (QStringList{"GD", "GD", "EC"}));
+        QVERIFY(!QDir(m_base.filePath("K-104233")).exists());
+    }
+
+    // The language items are exclusive, and the one saved for the next start is checked,
+    // whether the restart is accepted or not.
+    void languageMenu() {
+        auto window = Open(Patient, 0);
+        QAction* german = MenuItem(window->MenuBar(), 32891);
+        QAction* english = MenuItem(window->MenuBar(), 32892);
+        QVERIFY(german && english);
+        QVERIFY(english->isChecked() && !german->isChecked());
+        m_answers << IDNO << IDNO;
+        german->trigger();
+        QCOMPARE(m_boxes, QStringList{LoadText(301)});
+        QVERIFY(german->isChecked());
+        QVERIFY(!english->isChecked());
+        QString saved;
+        QVERIFY(CReg().ReadString(QString(), QStringLiteral("Language"), saved));
+        QCOMPARE(saved, QStringLiteral("de"));
+        english->trigger();
+        QVERIFY(english->isChecked());
+        QVERIFY(!german->isChecked());
+        QVERIFY(CReg().ReadString(QString(), QStringLiteral("Language"), saved));
+        QCOMPARE(saved, QStringLiteral("en"));
+        QCOMPARE(CurrentLanguage(), Language::English);
+        Close(*window);
+    }
+
     // Create support file writes the protocol when there is one; Clear protocol does the same
     // for Configuration and Admin and nothing for the other roles.
     void supportFile_data() {
@@ -396,7 +573,18 @@ private slots:
         QVERIFY(window->OnCommand(command));
         const QStringList files = QDir(m_base.path()).entryList({"Support_*.txt"}, QDir::Files);
         QCOMPARE(files.size(), written ? 1 : 0);
-        QCOMPARE(window->Protocol()->List().count(), protocol && !written ? 1 : 0);
+        // A written protocol is emptied; the box about it starts the next one.
+        const QStringList left = Lines(window->Protocol()->List());
+        if (written)
+            QVERIFY2(left.value(0).startsWith("MsgBox: ") && !left.contains("Cmd: GP"),
+                     qPrintable(left.join(" | ")));
+        else
+            QCOMPARE(left.size(), protocol ? 1 : 0);
+        // The user is told where the file went.
+        QCOMPARE(m_boxes,
+                 written ? QStringList{FormatText(
+                               440, {QDir::toNativeSeparators(m_base.filePath(files.value(0)))})}
+                         : QStringList{});
         if (written) {
             QFile file(QDir(m_base.path()).filePath(files.first()));
             QVERIFY(file.open(QIODevice::ReadOnly));
@@ -408,6 +596,22 @@ private slots:
                      text.constData());
             QVERIFY(text.endsWith("\r\nCmd: GP\r\n"));
         }
+        Close(*window);
+    }
+
+    // With a module connected the support file goes into the module's folder, and the message
+    // names it there.
+    void supportFileInModuleFolder() {
+        auto window = Open(Patient);
+        WaitForModule(*window);
+        QVERIFY(window->Protocol()->List().count() > 0);
+        QVERIFY(window->OnCommand(32901));
+        const QDir folder(m_base.filePath("K-104233"));
+        const QStringList files = folder.entryList({"Support_*.txt"}, QDir::Files);
+        QCOMPARE(files.size(), 1);
+        QVERIFY(QDir(m_base.path()).entryList({"Support_*.txt"}, QDir::Files).isEmpty());
+        QCOMPARE(m_boxes, QStringList{FormatText(
+                              440, {QDir::toNativeSeparators(folder.filePath(files.first()))})});
         Close(*window);
     }
 

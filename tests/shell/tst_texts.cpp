@@ -1,12 +1,17 @@
-// Texts in the user's language, the message protocol line and the small text helpers.
+// Texts in the user's language, the message protocol line, the prompt seams from other threads
+// and the small text helpers.
 
 #include "AppInfo.h"
 #include "FileRead.h"
+#include "NameIndex.h"
 #include "Reg.h"
 #include "Texts.h"
 
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+
+#include <memory>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -72,7 +77,7 @@ private slots:
         SetLanguage(Language::English);
         QCOMPARE(LoadText(1055), QStringLiteral("Connects your Kelvora.\n[F9]"));
         QCOMPARE(LoadText(141),
-                 QStringLiteral("Battery level\n\nBlue\tGood\nOrange\tLow\nRot\tDead"));
+                 QStringLiteral("Battery level\n\nBlue\tGood\nOrange\tLow\nRed\tDead"));
         QCOMPARE(LoadText(218), QStringLiteral("P 0: On Threshold A [‰] "));
         QCOMPARE(LoadText(249), QStringLiteral("P31:"));
         SetLanguage(Language::German);
@@ -117,6 +122,58 @@ private slots:
         QCOMPARE(lines, QStringList{"MsgBox: Veltrum\nContinue? [" + name + "]"});
         SetMessageBoxHandler({});
         SetProtocolHandler({});
+    }
+
+    // The prompt seams run their handlers on the main thread, whichever thread calls them (the
+    // worker reports some results in a box), and hand the answer back to the caller.
+    void promptsFromAnotherThread_data() {
+        QTest::addColumn<QString>("seam");
+        QTest::newRow("message box") << "ShowMessage";
+        QTest::newRow("protocol line") << "WriteProtocol";
+        QTest::newRow("text input") << "AskName";
+    }
+    void promptsFromAnotherThread() {
+        QFETCH(QString, seam);
+        QList<QThread*> handlerThreads;
+        QStringList lines;
+        SetMessageBoxHandler([&](const QString&, unsigned, const QString&) {
+            handlerThreads << QThread::currentThread();
+            return int(IDYES);
+        });
+        SetProtocolHandler([&](const QString& line) {
+            handlerThreads << QThread::currentThread();
+            lines << line;
+        });
+        SetTextInputHandler([&](const QString&, const QString&, const QString&) {
+            handlerThreads << QThread::currentThread();
+            return std::optional<QString>(QStringLiteral("Lab 3"));
+        });
+        LoadNameIndex(QStringLiteral("/nonexistent"));
+
+        QString result;
+        std::unique_ptr<QThread> caller(QThread::create([&] {
+            if (seam == u"ShowMessage")
+                result = AnswerName(ShowMessage(QStringLiteral("On?"), MB_YESNO, QString()));
+            else if (seam == u"WriteProtocol")
+                WriteProtocol(QStringLiteral("Cmd: GP"));
+            else
+                result = AskName(QStringLiteral("K-1"));
+        }));
+        caller->start();
+        QTRY_VERIFY(caller->isFinished());
+
+        QVERIFY(!handlerThreads.isEmpty());
+        for (QThread* thread : handlerThreads)
+            QCOMPARE(thread, QThread::currentThread());
+        if (seam == u"ShowMessage")
+            QCOMPARE(result, QStringLiteral("YES"));
+        else if (seam == u"WriteProtocol")
+            QCOMPARE(lines, QStringList{"Cmd: GP"});
+        else
+            QCOMPARE(result, QStringLiteral("Lab 3"));
+        SetMessageBoxHandler({});
+        SetProtocolHandler({});
+        SetTextInputHandler({});
     }
 
     void showError() {
