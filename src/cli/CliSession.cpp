@@ -11,13 +11,28 @@
 
 #include <utility>
 
-
 namespace {
 
-// Longest silence of the worker before a command is given up (the link may have vanished).
-constexpr int kStallMs = 30000;
+// Longest wait for the worker to start a posted command.
+constexpr int kStartLimitMs = 30000;
 
 } // namespace
+
+void WaitForWorker(const bool& started, const bool& done, const std::function<void()>& giveUp) {
+    QEventLoop loop;
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, &loop, [&] {
+        if (started || done)
+            return;
+        TheQueue().Clear();
+        QTextStream(stderr) << LoadText(MSG_NO_RESPONSE) << '\n';
+        giveUp();
+    });
+    watchdog.start(kStartLimitMs);
+    while (!done)
+        loop.processEvents(QEventLoop::WaitForMoreEvents);
+}
 
 QList<CliCharger> AcceptedChargers() {
     const std::uint64_t mask = TheLink().Enumerate(false);
@@ -48,9 +63,7 @@ CCliSession::CCliSession(const CliOptions& options) : m_options(options) {
         }
     });
     if (options.verbose) {
-        SetProtocolHandler([](const QString& line) {
-            QTextStream(stderr) << line << '\n';
-        });
+        SetProtocolHandler([](const QString& line) { QTextStream(stderr) << line << '\n'; });
     }
     TheWorker().SetMainOwner(this);
 }
@@ -100,35 +113,36 @@ int CCliSession::Connect() {
 }
 
 bool CCliSession::Run(CDevCmdReply& cmd) {
-    QEventLoop loop;
-    QTimer stall;
-    stall.setSingleShot(true);
-    QObject::connect(&stall, &QTimer::timeout, &loop, [&] {
-        TheQueue().Clear();
-        QTextStream(stderr) << LoadText(MSG_NO_RESPONSE) << '\n';
-        Finish(false);
-    });
+    m_bStarted = false;
     m_bDone = false;
     m_bOk = false;
     cmd.m_pOwner = this;
     cmd.Post();
-    while (!m_bDone) {
-        stall.start(kStallMs);
-        loop.processEvents(QEventLoop::WaitForMoreEvents);
-    }
+    WaitForWorker(m_bStarted, m_bDone, [this] { Finish(false); });
     return m_bOk;
 }
 
-QString CCliSession::TakeLastMessage() { return std::exchange(m_strLastMessage, QString()); }
+QString CCliSession::TakeLastMessage() {
+    return std::exchange(m_strLastMessage, QString());
+}
 
-bool CCliSession::Identify() { return Run(TheChargerInfo()) && Run(TheModuleInfo()); }
+bool CCliSession::Identify() {
+    return Run(TheChargerInfo()) && Run(TheModuleInfo());
+}
 
 void CCliSession::Finish(bool ok) {
     m_bDone = true;
     m_bOk = ok;
 }
 
-bool CCliSession::OnCmdOk(CDevCmdReply&) { return false; }
+bool CCliSession::OnCmdStart(CDevCmdReply& cmd) {
+    m_bStarted = true;
+    return CCommOwner::OnCmdStart(cmd);
+}
+
+bool CCliSession::OnCmdOk(CDevCmdReply&) {
+    return false;
+}
 
 bool CCliSession::OnCmdError(CDevCmdReply& cmd) {
     if (CCommOwner::OnCmdError(cmd))
@@ -139,4 +153,6 @@ bool CCliSession::OnCmdError(CDevCmdReply& cmd) {
     return false;
 }
 
-void CCliSession::OnCmdEnd(CDevCmdReply& cmd) { Finish(cmd.m_nError == ERR_NONE); }
+void CCliSession::OnCmdEnd(CDevCmdReply& cmd) {
+    Finish(cmd.m_nError == ERR_NONE);
+}

@@ -4,6 +4,8 @@
 #include "CmdOwner.h"
 #include "DevCmd.h"
 
+#include <functional>
+
 // A connection to one charger for the length of a veltrum-cli command: it installs the charger
 // drivers, picks the charger, starts the worker and runs commands one at a time, answering
 // every prompt without a screen. Its destructor ends the worker as the program does at exit.
@@ -26,6 +28,7 @@ public:
     // The text of the last message box answered since the last call, and forgets it.
     QString TakeLastMessage();
 
+    bool OnCmdStart(CDevCmdReply& cmd) override;
     bool OnCmdOk(CDevCmdReply& cmd) override;
     bool OnCmdError(CDevCmdReply& cmd) override;
     void OnCmdEnd(CDevCmdReply& cmd) override;
@@ -36,10 +39,17 @@ private:
     CliOptions m_options;
     CTerminateCmd m_terminate;
     bool m_bConnected = false;
+    bool m_bStarted = false;
     bool m_bDone = false;
     bool m_bOk = false;
     QString m_strLastMessage;
 };
+
+// Runs this thread's events until done is set. When the worker has not started the command
+// within a while (it cannot reach the charger), the command is given up with "No response!":
+// the queue is dropped and giveUp must set done. Once the worker runs the command, its own
+// timeouts bound every exchange, so a reply whose bytes keep arriving is never cut off here.
+void WaitForWorker(const bool& started, const bool& done, const std::function<void()>& giveUp);
 
 // The chargers the link accepts, after a fresh enumeration: (table index, serial, description,
 // manufacturer).

@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr int kMaxParamText = 29;
-
 // Collects result lines and prints them without their status prefixes.
 class CPrintView : public CInfoView {
 public:
@@ -128,6 +126,8 @@ int GetParams(const CliOptions& options, const QStringList& args) {
 int SetParams(const CliOptions& options, const QStringList& args) {
     if (args.size() != 1 || args[0].isEmpty())
         return UsageError(QStringLiteral("set-params takes one text: FIRST;COUNT;VALUE..."));
+    if (!CSetValuesCmd::IsValidArgs(args[0]))
+        return UsageError(FormatText(CSetValuesCmd::kMsgInvalidArgs, {args[0]}));
     return WithModule(options, [&](CCliSession& session) {
         CSetValuesCmd cmd;
         cmd.SetArgs(args[0]);
@@ -148,16 +148,23 @@ int Feedback(const CliOptions& options, const QStringList& args) {
     });
 }
 
-int SetText(const CliOptions& options, const QStringList& args, CSetParamCmd&& cmd, const char* name) {
-    if (args.size() != 1 || args[0].isEmpty() || args[0].size() > kMaxParamText)
-        return UsageError(QStringLiteral("%1 takes one text of 1 to %2 characters").arg(QLatin1String(name)).arg(kMaxParamText));
+int SetText(const CliOptions& options, const QStringList& args, CSetParamCmd&& cmd,
+            const char* name) {
+    if (args.size() != 1 || args[0].isEmpty() || args[0].size() > CSetParamCmd::kMaxText)
+        return UsageError(QStringLiteral("%1 takes one text of 1 to %2 characters")
+                              .arg(QLatin1String(name))
+                              .arg(CSetParamCmd::kMaxText));
+    if (!CSetParamCmd::IsValidText(args[0]))
+        return UsageError(LoadText(CSetParamCmd::kMsgInvalidText));
     return WithModule(options, [&](CCliSession& session) {
         cmd.SetArgs(args[0]);
         return session.Run(cmd) ? int(EXIT_OK) : int(EXIT_FAILED);
     });
 }
 
-int SetId(const CliOptions& options, const QStringList& args) { return SetText(options, args, CSetIdCmd(), "set-id"); }
+int SetId(const CliOptions& options, const QStringList& args) {
+    return SetText(options, args, CSetIdCmd(), "set-id");
+}
 
 int SetInfo(const CliOptions& options, const QStringList& args) {
     return SetText(options, args, CSetInfoCmd(), "set-info");
@@ -190,7 +197,8 @@ int ReadMem(const CliOptions& options, const QStringList& args) {
 }
 
 int Adc(const CliOptions& options, const QStringList& args) {
-    static const QStringList channels = {QStringLiteral("Bat"), QStringLiteral("Sense"), QStringLiteral("History")};
+    static const QStringList channels = {QStringLiteral("Bat"), QStringLiteral("Sense"),
+                                         QStringLiteral("History")};
     if (args.size() != 1 || !channels.contains(args[0]))
         return UsageError(QStringLiteral("adc takes Bat, Sense or History"));
     return WithModule(options, [&](CCliSession& session) {
@@ -219,21 +227,35 @@ int HwTest(const CliOptions& options, const QStringList& args) {
 
 QList<CliCommand> DeviceCommands() {
     return {
-        {"info", "", "Identifies charger and module and prints key: value lines, then the battery\n"
-                     "and event lines.", Info},
+        {"info", "",
+         "Identifies charger and module and prints key: value lines, then the battery\n"
+         "and event lines.",
+         Info},
         {"download", "--base DIR [--yes]",
          "Downloads the recorded events, prints them and saves them in DIR/<module folder>/ as\n"
          "a data file and a listing. When a data file there holds the events already, they are\n"
          "saved again only with --yes (without: \"not saved\" on stderr, exit status 0).",
          Download},
-        {"get-params", "", "Prints the module's 32 parameters as INDEX TAB VALUE lines.", GetParams},
-        {"set-params", "FIRST;COUNT;VALUE...", "Writes COUNT parameters starting at index FIRST.", SetParams},
+        {"get-params", "", "Prints the module's 32 parameters as INDEX TAB VALUE lines.",
+         GetParams},
+        {"set-params", "FIRST;COUNT;VALUE...",
+         "Writes COUNT parameters starting at index FIRST (0 to 31): exactly COUNT values of\n"
+         "0 to 65535, no further than parameter 31.",
+         SetParams},
         {"feedback", "on|off", "Switches the vibration feedback on or off.", Feedback},
-        {"set-id", "ID", "Sets the module ID (at most 29 characters).", SetId},
-        {"set-info", "TEXT", "Sets the module's info text (at most 29 characters).", SetInfo},
-        {"erase", "--yes", "Erases every event recorded in the module (refused without --yes).", Erase},
-        {"read-mem", "HEXADDR", "Reads one 16-bit word of module memory; prints it in hex and as bits.", ReadMem},
+        {"set-id", "ID",
+         "Sets the module ID (at most 29 characters, without \";\", TAB or control characters).",
+         SetId},
+        {"set-info", "TEXT",
+         "Sets the module's info text (at most 29 characters, without \";\", TAB or control\n"
+         "characters).",
+         SetInfo},
+        {"erase", "--yes", "Erases every event recorded in the module (refused without --yes).",
+         Erase},
+        {"read-mem", "HEXADDR",
+         "Reads one 16-bit word of module memory; prints it in hex and as bits.", ReadMem},
         {"adc", "Bat|Sense|History", "Reads an analogue channel of the module.", Adc},
-        {"hw-test", "MASK", "Starts the module's hardware tests given by the decimal mask.", HwTest},
+        {"hw-test", "MASK", "Starts the module's hardware tests given by the decimal mask.",
+         HwTest},
     };
 }

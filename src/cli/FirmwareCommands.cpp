@@ -16,7 +16,6 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTextStream>
-#include <QTimer>
 
 #include <memory>
 
@@ -27,8 +26,6 @@ constexpr int kMsgUpdated = 147;
 constexpr int kMsgCharger = 161;
 constexpr int kMsgModule = 162;
 constexpr std::uint16_t kMinBatteryMv = 3600;
-// Longest silence during an update before it is given up (a record takes at most 12 s).
-constexpr int kStallMs = 60000;
 
 // Writes every message box to stderr and answers it as the session does: OK, or Cancel.
 class CPrintMessages {
@@ -53,6 +50,10 @@ private:
 class CCliUpdate : public CUpdateProcedure {
 public:
     using CUpdateProcedure::CUpdateProcedure;
+    bool OnCmdStart(CDevCmdReply& cmd) override {
+        m_bStarted = true;
+        return CUpdateProcedure::OnCmdStart(cmd);
+    }
     void OnProgress(const QString& text) override { QTextStream(stdout) << text << '\n'; }
     void OnFinished(bool ok) override {
         m_bDone = true;
@@ -63,22 +64,12 @@ public:
     bool Transfer() {
         if (!Start())
             return false;
-        QEventLoop loop;
-        QTimer stall;
-        stall.setSingleShot(true);
-        QObject::connect(&stall, &QTimer::timeout, &loop, [this] {
-            TheQueue().Clear();
-            QTextStream(stderr) << LoadText(MSG_NO_RESPONSE) << '\n';
-            OnFinished(false);
-        });
-        while (!m_bDone) {
-            stall.start(kStallMs);
-            loop.processEvents(QEventLoop::WaitForMoreEvents);
-        }
+        WaitForWorker(m_bStarted, m_bDone, [this] { OnFinished(false); });
         return m_bOk;
     }
 
 private:
+    bool m_bStarted = false;
     bool m_bDone = false;
     bool m_bOk = false;
 };
@@ -167,8 +158,14 @@ int Script(const CliOptions& options, const QStringList& args) {
         return UsageError(QStringLiteral("script takes one script file"));
     CScript& script = TheScript();
     script.SetLogHandler([](const QString& line) { QTextStream(stdout) << line << '\n'; });
-    if (!script.Load(args[0]))
-        return Failure(QStringLiteral("%1: the script cannot be run").arg(args[0]));
+    {
+        CPrintMessages messages;
+        if (!script.Load(args[0])) {
+            if (messages.Shown())
+                return EXIT_FAILED;
+            return Failure(QStringLiteral("%1: the script cannot be run").arg(args[0]));
+        }
+    }
     CCliSession session(options);
     if (const int status = session.Connect())
         return status;
@@ -183,11 +180,12 @@ int CheckUpdates(const CliOptions& options, const QStringList& args) {
         return UsageError(QStringLiteral("check-updates takes no arguments"));
     QStringList programs;
     QStringList firmware;
+    bool serverRead = true;
     {
         CPrintMessages messages;
         CKelvoraHttp http;
-        http.ReadVersionList(QStringLiteral("/software/"), programs);
-        http.ReadVersionList(QStringLiteral("/Firmware/"), firmware);
+        serverRead = http.ReadVersionList(QStringLiteral("/software/"), programs) > 0;
+        serverRead = http.ReadVersionList(QStringLiteral("/Firmware/"), firmware) > 0 && serverRead;
     }
     const std::uint64_t server =
         CKelvoraHttp::FindProgramVersion(programs, QStringLiteral("Kelvora_Veltrum"));
@@ -212,7 +210,7 @@ int CheckUpdates(const CliOptions& options, const QStringList& args) {
         << VersionOrDash(
                CKelvoraHttp::FindFirmwareVersion(firmware, ModuleFirmwareFamily(vm.m_nHwVariant)))
         << '\n';
-    return EXIT_OK;
+    return serverRead ? EXIT_OK : EXIT_FAILED;
 }
 
 int LookupParams(const CliOptions&, const QStringList& args) {
@@ -246,7 +244,8 @@ QList<CliCommand> FirmwareCommands() {
          Script},
         {"check-updates", "",
          "Prints the program's version and the newest on the vendor server, then the firmware\n"
-         "versions of charger and module and the newest on the server (- for none).",
+         "versions of charger and module and the newest on the server (- for none); exit\n"
+         "status 1 when the server's lists cannot be read.",
          CheckUpdates},
         {"lookup-params", "ID", "Prints the vendor server's parameter list entry for a module ID.",
          LookupParams},

@@ -1,13 +1,15 @@
 #include "IntelHexFile.h"
 
 #include "AnsiCodec.h"
-
-#include <QFile>
+#include "FileRead.h"
 
 namespace {
 
+constexpr int kData = 0;
 constexpr int kEndOfFile = 1;
 constexpr int kLastRecordType = 5;
+constexpr int kMsgNotAFile = 451;
+constexpr int kMsgTooLarge = 469;
 
 int HexDigit(QChar c) {
     const char16_t u = c.unicode();
@@ -45,9 +47,12 @@ bool CIntelHexFile::IsValidRecord(QStringView line, int& type) {
 bool CIntelHexFile::Open(const QString& name) {
     Close();
     QStringList lines;
-    if (!ReadLines(name, lines))
+    m_nOpenError = ReadLines(name, lines);
+    if (m_nOpenError != 0)
         return false;
+    m_nOpenError = kMsgInvalid;
     QStringList records;
+    bool hasData = false;
     bool ended = false;
     for (const QString& line : lines) {
         if (!line.startsWith(u':'))
@@ -55,11 +60,13 @@ bool CIntelHexFile::Open(const QString& name) {
         int type = 0;
         if (ended || !IsValidRecord(line, type))
             return false;
+        hasData = hasData || type == kData;
         ended = type == kEndOfFile;
         records.append(line);
     }
-    if (!ended)
+    if (!ended || !hasData)
         return false;
+    m_nOpenError = 0;
     m_records = std::move(records);
     return NextLine();
 }
@@ -79,28 +86,34 @@ void CIntelHexFile::Close() {
     m_strLine.clear();
 }
 
-bool CLocalIntelHexFile::ReadLines(const QString& path, QStringList& lines) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxSize)
-        return false;
-    const QByteArray content = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return false;
-    for (QByteArray& line : content.split('\n')) {
+int CLocalIntelHexFile::ReadLines(const QString& path, QStringList& lines) {
+    const FileContent content = ReadRegularFile(path, kMaxSize);
+    switch (content.error) {
+    case FileReadError::None:
+        break;
+    case FileReadError::NotAFile:
+        return kMsgNotAFile;
+    case FileReadError::TooLarge:
+        return kMsgTooLarge;
+    case FileReadError::CannotOpen:
+    case FileReadError::ReadFailed:
+        return kMsgInvalid;
+    }
+    for (QByteArray line : content.bytes.split('\n')) {
         if (line.endsWith('\r'))
             line.chop(1);
         lines.append(FromAnsi(line));
     }
-    return true;
+    return 0;
 }
 
-bool CRemoteIntelHexFile::ReadLines(const QString& name, QStringList& lines) {
+int CRemoteIntelHexFile::ReadLines(const QString& name, QStringList& lines) {
     QString line;
     if (!m_http.OpenFirmwareFile(name, line))
-        return false;
+        return kMsgInvalid;
     do {
         lines.append(line);
     } while (m_http.ReadLine(line));
     m_http.Close();
-    return true;
+    return 0;
 }

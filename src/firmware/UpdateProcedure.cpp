@@ -19,7 +19,7 @@ CUpdateProcedure::CUpdateProcedure(bool charger, const QString& name, CIntelHexF
 
 bool CUpdateProcedure::Start() {
     if (!m_image.Open(m_strName)) {
-        ShowMessage(FormatText(kMsgImageInvalid, {m_strName}), MB_OK,
+        ShowMessage(FormatText(m_image.OpenError(), {m_strName}), MB_OK,
                     QCoreApplication::applicationName());
         return false;
     }

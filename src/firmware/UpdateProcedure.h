@@ -15,13 +15,13 @@ class CIntelHexFile;
 class CUpdateProcedure : public CCommOwner {
 public:
     static constexpr int kMsgReady = 101;
-    static constexpr int kMsgImageInvalid = 275;
 
     // name is the path or the server's file name of the image, which is not yet open.
     CUpdateProcedure(bool charger, const QString& name, CIntelHexFile& image);
 
-    // Opens the image and posts the loader start; false, after message 275, when the image
-    // cannot be read or is no complete image (then nothing is sent).
+    // Opens the image and posts the loader start; false, after a message (275 "not found or
+    // invalid", or what is wrong with the file), when the image cannot be read or is no
+    // complete image (then nothing is sent).
     bool Start();
 
     bool OnCmdOk(CDevCmdReply& cmd) override;

@@ -2,9 +2,10 @@
 
 #include "Texts.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
-#include <QCoreApplication>
+#include <algorithm>
 
 namespace {
 
@@ -18,7 +19,41 @@ std::optional<std::uint16_t> ScanField(QStringView field) {
     return static_cast<std::uint16_t>(*value);
 }
 
+// A field of decimal digits only whose value is at most max.
+std::optional<std::uint32_t> StrictNumber(QStringView field, std::uint32_t max) {
+    if (field.isEmpty())
+        return std::nullopt;
+    std::uint32_t value = 0;
+    for (const QChar c : field) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        value = value * 10 + (c.unicode() - u'0');
+        if (value > max)
+            return std::nullopt;
+    }
+    return value;
+}
+
 } // namespace
+
+bool CSetParamCmd::IsValidText(QStringView text) {
+    return std::none_of(text.begin(), text.end(),
+                        [](QChar c) { return c == u';' || c.category() == QChar::Other_Control; });
+}
+
+bool CSetValuesCmd::IsValidArgs(QStringView args) {
+    const int params = int(ParamBlock().size());
+    const QList<QStringView> fields = args.split(u';');
+    if (fields.size() < 3)
+        return false;
+    const auto first = StrictNumber(fields[0], params - 1);
+    const auto count = StrictNumber(fields[1], params);
+    if (!first || !count || *count == 0 || *first + *count > std::uint32_t(params) ||
+        fields.size() != 2 + qsizetype(*count))
+        return false;
+    return std::all_of(fields.begin() + 2, fields.end(),
+                       [](QStringView v) { return StrictNumber(v, 0xFFFF).has_value(); });
+}
 
 CParamBlock& ParamBlock() {
     static CParamBlock block{};
@@ -45,7 +80,8 @@ void CValuesCmd::OnReply() {
     }
 }
 
-CMotorCmd::CMotorCmd(bool enable) : CDevCmdReply(enable ? QStringLiteral("ME") : QStringLiteral("MD")) {
+CMotorCmd::CMotorCmd(bool enable)
+    : CDevCmdReply(enable ? QStringLiteral("ME") : QStringLiteral("MD")) {
     m_nKind = KIND_MOTOR;
 }
 
@@ -59,5 +95,6 @@ void CMotorCmd::OnReply() {
         return;
     }
     const QString onOff = LoadText(state == QStringLiteral("Enabled") ? TXT_ON : TXT_OFF);
-    ShowMessage(FormatText(TXT_FEEDBACK_SWITCHED, {onOff}), MB_OK, QCoreApplication::applicationName());
+    ShowMessage(FormatText(TXT_FEEDBACK_SWITCHED, {onOff}), MB_OK,
+                QCoreApplication::applicationName());
 }

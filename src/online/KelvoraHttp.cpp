@@ -4,32 +4,37 @@
 #include "Reg.h"
 #include "Texts.h"
 
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QHostAddress>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QSaveFile>
+#include <QTimer>
 #include <QUrl>
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace {
 
-constexpr int kTransferTimeoutMs = 30000;
+// Longest silence within a transfer.
+constexpr int kSilenceTimeoutMs = 30000;
 constexpr qint64 kBlockSize = 4096;
 constexpr int kMsgUpdates = 132;
 constexpr int kMsgFileNotFound = 212;
-
-// The one connection object of the process; it lives as long as the application object.
-QNetworkAccessManager& Manager() {
-    static QNetworkAccessManager* manager = new QNetworkAccessManager(QCoreApplication::instance());
-    return *manager;
-}
+constexpr int kMsgNoAnswer = 460;
+constexpr int kMsgUnreachable = 461;
+constexpr int kMsgErrorStatus = 462;
+constexpr int kMsgRedirectLoop = 463;
+constexpr int kMsgEmpty = 464;
+constexpr int kMsgAddressNotAllowed = 465;
+constexpr int kMsgTooLarge = 469;
+// More redirects than this count as a loop.
+constexpr qsizetype kMaxRedirects = 10;
 
 void ReportError(const QString& text) {
-    ShowMessage(text, MB_OK, QCoreApplication::applicationName());
+    ShowMessage(text, MB_OK, LoadText(kMsgUpdates));
 }
 
 void ReportMissing(const QString& url) {
@@ -75,6 +80,14 @@ bool ScanVersion(const QString& entry, const QString& prefix, int count, std::ui
 
 } // namespace
 
+CKelvoraHttp::CKelvoraHttp() = default;
+
+CKelvoraHttp::CKelvoraHttp(std::chrono::milliseconds listDeadline,
+                           std::chrono::milliseconds fileDeadline)
+    : m_listDeadline(listDeadline), m_fileDeadline(fileDeadline) {}
+
+CKelvoraHttp::~CKelvoraHttp() = default;
+
 QString CKelvoraHttp::ServerOrigin() {
     QString origin = CRegVT().ServerOrigin();
     if (origin.isEmpty())
@@ -92,12 +105,12 @@ bool CKelvoraHttp::IsAllowedUrl(const QUrl& url) {
     return url.scheme() == u"http" && QHostAddress(url.host()).isLoopback();
 }
 
-bool CKelvoraHttp::OpenUrl(const QString& path) {
+bool CKelvoraHttp::OpenUrl(const QString& path, std::chrono::milliseconds deadline) {
     Close();
     const QUrl url(ServerOrigin() + path);
+    const QString shown = url.toDisplayString();
     if (!IsAllowedUrl(url)) {
-        ReportError(
-            QStringLiteral("%1: only https addresses are allowed").arg(url.toDisplayString()));
+        ReportError(FormatText(kMsgAddressNotAllowed, {shown}));
         return false;
     }
     QNetworkRequest request(url);
@@ -106,44 +119,97 @@ bool CKelvoraHttp::OpenUrl(const QString& path) {
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::UserVerifiedRedirectPolicy);
-    request.setTransferTimeout(kTransferTimeoutMs);
+    request.setTransferTimeout(kSilenceTimeoutMs);
 
-    QNetworkReply* reply = Manager().get(request);
+    if (!m_manager)
+        m_manager = std::make_unique<QNetworkAccessManager>();
+    // Deleted here, not later: no event loop may run after the last transfer of the program.
+    const std::unique_ptr<QNetworkReply> reply(m_manager->get(request));
     QEventLoop loop;
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    // A redirect is followed only to an address that could have been asked for directly.
-    QObject::connect(reply, &QNetworkReply::redirected, reply, [reply](const QUrl& target) {
-        if (IsAllowedUrl(target))
+    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    // A redirect is followed only to an address that could have been asked for directly, and
+    // only to an address not visited before. Transfers that are given up leave the loop and are
+    // aborted after it, outside Qt's own signal handling.
+    QUrl refusedTarget;
+    QList<QUrl> visited{url};
+    bool loops = false;
+    QObject::connect(reply.get(), &QNetworkReply::redirected, &loop, [&](const QUrl& target) {
+        if (!IsAllowedUrl(target)) {
+            refusedTarget = target;
+            loop.quit();
+        } else if (visited.contains(target) || visited.size() > kMaxRedirects) {
+            loops = true;
+            loop.quit();
+        } else {
+            visited.append(target);
             emit reply->redirectAllowed();
-        else
-            reply->abort();
-    });
-    bool tooLarge = false;
-    QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [&](qint64 received, qint64) {
-        if (received > kMaxSize) {
-            tooLarge = true;
-            reply->abort();
         }
     });
-    if (!reply->isFinished())
+    bool tooLarge = false;
+    const auto checkSize = [&](qint64 size) {
+        if (size > kMaxSize) {
+            tooLarge = true;
+            loop.quit();
+        }
+    };
+    QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, &loop, [&] {
+        checkSize(reply->header(QNetworkRequest::ContentLengthHeader).toLongLong());
+    });
+    QObject::connect(reply.get(), &QNetworkReply::downloadProgress, &loop,
+                     [&](qint64 received, qint64) { checkSize(received); });
+    // The transfer timeout of the request restarts with every byte; this one does not.
+    bool timedOut = false;
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
+        timedOut = true;
+        loop.quit();
+    });
+    if (!reply->isFinished()) {
+        timer.start(deadline);
         loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    QObject::disconnect(reply.get(), nullptr, &loop, nullptr);
+    if (!reply->isFinished())
+        reply->abort();
 
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    const QNetworkReply::NetworkError error = reply->error();
-    const QString errorText = reply->errorString();
-    QByteArray body = reply->readAll();
-    reply->deleteLater();
-
+    if (timedOut) {
+        const auto seconds = (deadline.count() + 999) / 1000;
+        ReportError(FormatText(kMsgNoAnswer, {shown, QString::number(seconds)}));
+        return false;
+    }
+    if (refusedTarget.isValid()) {
+        ReportError(FormatText(kMsgAddressNotAllowed, {refusedTarget.toDisplayString()}));
+        return false;
+    }
+    if (loops) {
+        ReportError(FormatText(kMsgRedirectLoop, {shown}));
+        return false;
+    }
+    if (tooLarge) {
+        ReportError(FormatText(kMsgTooLarge, {shown}));
+        return false;
+    }
     if (status == 404 || status == 410) {
         ReportMissing(url.path());
         return false;
     }
-    if (tooLarge) {
-        ReportError(QStringLiteral("%1: the answer is too large").arg(url.toDisplayString()));
+    if (status >= 400 || (reply->error() == QNetworkReply::NoError && status / 100 != 2)) {
+        const QString reason =
+            reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
+        ReportError(FormatText(kMsgErrorStatus,
+                               {shown, (QString::number(status) + u' ' + reason).trimmed()}));
         return false;
     }
-    if (error != QNetworkReply::NoError) {
-        ReportError(QStringLiteral("%1\n%2").arg(url.toDisplayString(), errorText));
+    // No connection, a failed TLS handshake, a silence that was too long.
+    if (reply->error() != QNetworkReply::NoError) {
+        ReportError(FormatText(kMsgUnreachable, {shown, reply->errorString()}));
+        return false;
+    }
+    QByteArray body = reply->readAll();
+    if (body.isEmpty()) {
+        ReportError(FormatText(kMsgEmpty, {shown}));
         return false;
     }
     m_strPath = path;
@@ -194,16 +260,19 @@ int CKelvoraHttp::ReadVersionList(const QString& folderPath, QStringList& list) 
     list.clear();
     const QString path =
         QStringLiteral("/fileadmin/user_upload") + folderPath + QStringLiteral("Versions.txt");
-    if (!OpenUrl(path))
+    if (!OpenUrl(path, m_listDeadline))
         return 0;
     QString line;
-    if (ReadLine(line) && !IsErrorPage(line, path)) {
-        do {
-            if (!line.isEmpty())
-                list.append(line);
-        } while (ReadLine(line));
-    }
+    ReadLine(line); // there is one: an empty answer does not open
+    if (IsErrorPage(line, path))
+        return 0;
+    do {
+        if (!line.isEmpty())
+            list.append(line);
+    } while (ReadLine(line));
     Close();
+    if (list.isEmpty())
+        ReportError(FormatText(kMsgEmpty, {ServerOrigin() + path}));
     return static_cast<int>(list.size());
 }
 
@@ -230,7 +299,7 @@ bool CKelvoraHttp::LookupParameters(const QString& key, QString& value) {
     if (key.isEmpty())
         return false;
     const QString path = QString::fromLatin1(kFirmwareFolder) + QStringLiteral("VM_Param.txt");
-    if (!OpenUrl(path))
+    if (!OpenUrl(path, m_listDeadline))
         return false;
     QString line;
     bool found = false;
@@ -251,7 +320,7 @@ bool CKelvoraHttp::LookupParameters(const QString& key, QString& value) {
 
 bool CKelvoraHttp::OpenFirmwareFile(const QString& name, QString& firstLine) {
     const QString path = QString::fromLatin1(kFirmwareFolder) + name;
-    if (!OpenUrl(path))
+    if (!OpenUrl(path, m_fileDeadline))
         return false;
     if (!ReadLine(firstLine)) {
         Close();
@@ -262,7 +331,7 @@ bool CKelvoraHttp::OpenFirmwareFile(const QString& name, QString& firstLine) {
 
 bool CKelvoraHttp::DownloadProgramFile(const QString& name, const QString& folder) {
     const QString path = QString::fromLatin1(kSoftwareFolder) + name;
-    if (!OpenUrl(path))
+    if (!OpenUrl(path, m_fileDeadline))
         return false;
     char block[kBlockSize];
     qint64 count = Read(block, kBlockSize);

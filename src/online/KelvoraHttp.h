@@ -4,18 +4,27 @@
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
 #include <cstdint>
+#include <memory>
 
+class QNetworkAccessManager;
 class QUrl;
 
 // Reads plain files from the vendor web server: the version lists, firmware images, the
 // parameter list and the program package. A transfer runs to its end before OpenUrl returns
 // (the files are small); the reader then hands out the body line by line or as raw bytes.
-// Failures are shown in the message box and turn the result into false, 0 or empty.
+// Every failure is shown in the message box with a text that names it (no answer in time, no
+// connection, an error status, an empty or too large answer, a missing file) and turns the
+// result into false, 0 or empty.
 //
 // The server's origin is the "ServerOrigin" setting, by default the maker's https address. Only
 // https is accepted, and plain http for loopback addresses (local test servers); certificates
 // are verified. Use it on the thread that runs the application's event loop.
+//
+// Each reader has its network objects (connection manager, its transfer thread, the replies)
+// to itself and tears them down when it is destroyed, so none outlives the application object:
+// torn down after it, they would leak or complain.
 class CKelvoraHttp {
 public:
     static constexpr const char* kDefaultOrigin = "https://www.kelvora.de";
@@ -23,6 +32,17 @@ public:
     static constexpr const char* kSoftwareFolder = "/fileadmin/user_upload/software/";
     // Larger answers are refused; the files on the server are far smaller.
     static constexpr qint64 kMaxSize = 64 * 1024 * 1024;
+    // The longest a transfer may take as a whole, however steadily its bytes arrive: a list or
+    // the parameter file, and a firmware image or the program package.
+    static constexpr std::chrono::milliseconds kListDeadline{60000};
+    static constexpr std::chrono::milliseconds kFileDeadline{600000};
+
+    CKelvoraHttp();
+    // With other deadlines (tests).
+    CKelvoraHttp(std::chrono::milliseconds listDeadline, std::chrono::milliseconds fileDeadline);
+    ~CKelvoraHttp();
+    CKelvoraHttp(const CKelvoraHttp&) = delete;
+    CKelvoraHttp& operator=(const CKelvoraHttp&) = delete;
 
     // Scheme and host of the server, without a trailing '/'.
     static QString ServerOrigin();
@@ -30,8 +50,9 @@ public:
     static bool IsAllowedUrl(const QUrl& url);
 
     // Fetches the file at path below the server's origin, always from the server and without
-    // caching it. A missing file (404) shows message 212.
-    bool OpenUrl(const QString& path);
+    // caching it, within deadline. A missing file (404) shows message 212; an empty answer is
+    // a failure as well.
+    bool OpenUrl(const QString& path, std::chrono::milliseconds deadline);
     // The next line of the open file, UTF-8 decoded, without its line end; false at the end.
     bool ReadLine(QString& line);
     // Copies up to size further bytes of the open file; the number copied.
@@ -43,7 +64,8 @@ public:
     bool IsErrorPage(const QString& text, const QString& url);
 
     // The non-empty lines of folderPath + "Versions.txt" below "/fileadmin/user_upload"
-    // (folderPath "/software/" or "/Firmware/"); their number.
+    // (folderPath "/software/" or "/Firmware/"); their number, 0 after a message when the list
+    // cannot be read or holds no entry.
     int ReadVersionList(const QString& folderPath, QStringList& list);
     // The value of the first entry that reads prefix "_%u.%u.%u" as (major << 32) +
     // (minor << 16) + patch, or 0.
@@ -51,7 +73,8 @@ public:
     // The value of the first entry that reads prefix "_%u.%u" as (major << 16) + minor, or 0.
     static std::uint32_t FindFirmwareVersion(const QStringList& list, const QString& prefix);
 
-    // The value of key in the parameter list "VM_Param.txt".
+    // The value of key in the parameter list "VM_Param.txt"; false after a message when the list
+    // cannot be read, and without one when it has no entry for key.
     bool LookupParameters(const QString& key, QString& value);
     // Opens a firmware image and reads its first line; the caller goes on with ReadLine.
     bool OpenFirmwareFile(const QString& name, QString& firstLine);
@@ -59,6 +82,9 @@ public:
     bool DownloadProgramFile(const QString& name, const QString& folder);
 
 private:
+    std::chrono::milliseconds m_listDeadline = kListDeadline;
+    std::chrono::milliseconds m_fileDeadline = kFileDeadline;
+    std::unique_ptr<QNetworkAccessManager> m_manager; // created with the first transfer
     QString m_strPath; // path of the open file; empty when none is open
     QByteArray m_data;
     qsizetype m_nPos = 0;

@@ -2,15 +2,43 @@
 
 #include "AnsiCodec.h"
 #include "CommWorker.h"
+#include "FileRead.h"
 #include "GenericCmd.h"
 #include "Texts.h"
 
-#include <QFile>
+#include <QCoreApplication>
+
+#include <limits>
+#include <optional>
 
 namespace {
 
 constexpr int kMsgScriptError = 134;
 constexpr int kMsgScriptCanceled = 135;
+constexpr int kMsgNotFound = 275;
+constexpr int kMsgNotAFile = 451;
+constexpr int kMsgTooLarge = 469;
+
+// The leading decimal number of a PAUSE or LOOP argument as "%u" reads it (blanks, an optional
+// '+', digits; text after them is ignored), but without wrapping: a negative number or one
+// beyond 32 bits is no number, so that "LOOP -1" never becomes four billion passes.
+std::optional<std::uint32_t> ScanCount(QStringView text) {
+    qsizetype i = 0;
+    while (i < text.size() && text[i].isSpace())
+        ++i;
+    if (i < text.size() && text[i] == u'+')
+        ++i;
+    const qsizetype firstDigit = i;
+    std::uint64_t value = 0;
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+        value = value * 10 + static_cast<std::uint64_t>(text[i].unicode() - u'0');
+        if (value > std::numeric_limits<std::uint32_t>::max())
+            return std::nullopt;
+    }
+    if (i == firstDigit)
+        return std::nullopt;
+    return static_cast<std::uint32_t>(value);
+}
 
 } // namespace
 
@@ -67,12 +95,16 @@ int CDefaultEntry::Execute(CScript& script) {
 }
 
 bool CScript::Load(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxSize) {
+    const FileContent content = ReadRegularFile(path, kMaxSize);
+    if (!content.ok()) {
         Clear();
+        const int message = content.error == FileReadError::NotAFile   ? kMsgNotAFile
+                            : content.error == FileReadError::TooLarge ? kMsgTooLarge
+                                                                       : kMsgNotFound;
+        ShowMessage(FormatText(message, {path}), MB_OK, QCoreApplication::applicationName());
         return false;
     }
-    return LoadContent(file.readAll());
+    return LoadContent(content.bytes);
 }
 
 bool CScript::LoadContent(const QByteArray& content) {
@@ -98,7 +130,7 @@ bool CScript::ParseLine(const QString& line, int lineNumber) {
     const QString argument = tab < 0 ? QString() : line.mid(tab + 1);
     const int index = Count();
     if (keyword == u"PAUSE") {
-        const std::optional<std::uint32_t> ms = ScanUnsigned(argument);
+        const std::optional<std::uint32_t> ms = ScanCount(argument);
         if (!ms)
             return false;
         m_entries.push_back(std::make_unique<CPauseEntry>(index, *ms));
@@ -112,7 +144,7 @@ bool CScript::ParseLine(const QString& line, int lineNumber) {
         }
         m_entries.push_back(std::make_unique<CCmdEntry>(index, argument));
     } else if (keyword == u"LOOP" && m_openLoops.size() < kMaxDepth) {
-        const std::optional<std::uint32_t> count = ScanUnsigned(argument);
+        const std::optional<std::uint32_t> count = ScanCount(argument);
         if (!count)
             return false;
         auto loop = std::make_unique<CLoopEntry>(index, *count);

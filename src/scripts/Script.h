@@ -96,7 +96,8 @@ public:
     CScript(const CScript&) = delete;
     CScript& operator=(const CScript&) = delete;
 
-    // Loads the script file at path (8-bit text); whether the script is runnable.
+    // Loads the script file at path (8-bit text); whether the script is runnable. A file that
+    // cannot be read (missing, no regular file, too large) is shown in the message box.
     bool Load(const QString& path);
     // Loads the script from the content of a file.
     bool LoadContent(const QByteArray& content);

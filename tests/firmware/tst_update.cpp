@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QString kRecord1 = QStringLiteral(":10010000214601360121470136007EFE09D2190140");
@@ -66,8 +68,9 @@ class TestUpdate : public QObject {
     QStringList m_boxes;
     QList<int> m_answers;
 
-    QString WriteImage(const QByteArray& content) {
-        const QString path = m_dir.filePath(QStringLiteral("image.a43"));
+    QString WriteImage(const QByteArray& content,
+                       const QString& name = QStringLiteral("image.a43")) {
+        const QString path = m_dir.filePath(name);
         QFile file(path);
         file.open(QIODevice::WriteOnly);
         file.write(content);
@@ -127,6 +130,7 @@ private slots:
         QTest::newRow("not hex") << ":10010000214601360121470136007EFE09D21901G0\n" + eof
                                  << QStringList();
         QTest::newRow("record after the end") << eof + "\n" + r1 + "\n" << QStringList();
+        QTest::newRow("no data record") << ":020000040000FA\n" + eof << QStringList();
     }
     void imageSource() {
         QFETCH(QByteArray, content);
@@ -168,12 +172,32 @@ private slots:
         QVERIFY(image.m_strLine.isEmpty());
     }
 
-    void damagedImageSendsNothing() {
+    // An image that cannot be sent whole is refused with a message before anything is sent:
+    // the loader start already erases the flash. Special files are refused without waiting.
+    void refusedImageSendsNothing_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("message");
+        QTest::newRow("damaged") << WriteImage(kRecord1.toLatin1() + "\n", "damaged.a43") << 275;
+        QTest::newRow("end record only") << WriteImage(kEof.toLatin1() + "\n", "eof.a43") << 275;
+        QTest::newRow("missing") << m_dir.filePath(QStringLiteral("missing.a43")) << 275;
+        const QString fifo = m_dir.filePath(QStringLiteral("fifo.a43"));
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        QTest::newRow("FIFO") << fifo << 468;
+        const QString zero = m_dir.filePath(QStringLiteral("zero.a43"));
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), zero));
+        QTest::newRow("link to /dev/zero") << zero << 468;
+        const QString large = m_dir.filePath(QStringLiteral("large.a43"));
+        QFile file(large);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(CLocalIntelHexFile::kMaxSize + 1));
+        QTest::newRow("too large") << large << 469;
+    }
+    void refusedImageSendsNothing() {
+        QFETCH(QString, path);
+        QFETCH(int, message);
         CLocalIntelHexFile image;
-        const QString path = WriteImage(kRecord1.toLatin1() + "\n");
         Update update(false, path, image);
         QVERIFY(!update.Start());
-        QCOMPARE(m_boxes, QStringList{FormatText(275, {path})});
+        QCOMPARE(m_boxes, QStringList{FormatText(message, {path})});
         QTest::qWait(100);
         QVERIFY(TheSimCharger().ReceivedFrames().isEmpty());
         QCOMPARE(update.result, -1);

@@ -1,12 +1,22 @@
 // veltrum-cli against the simulated module, with its state kept between runs: identification,
-// two downloads, a parameter round trip and erasing.
+// two downloads, a parameter round trip, input that never reaches the module, and erasing; and
+// against a device on a pseudo-terminal that answers slowly.
+
+#include "Crc16.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cstdlib>
 
 namespace {
 
@@ -27,7 +37,8 @@ class TestCliDevice : public QObject {
         QProcess cli;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("KELVORA_SIMULATOR"), QStringLiteral("1"));
-        env.insert(QStringLiteral("KELVORA_SIM_STATE"), m_dir.filePath(QStringLiteral("module.ini")));
+        env.insert(QStringLiteral("KELVORA_SIM_STATE"),
+                   m_dir.filePath(QStringLiteral("module.ini")));
         env.remove(QStringLiteral("KELVORA_SERIAL_PORTS"));
         env.insert(QStringLiteral("KELVORA_CONFIG_DIR"), m_dir.path());
         env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
@@ -39,14 +50,16 @@ class TestCliDevice : public QObject {
     }
 
     QString Value(const QString& info, const QString& key) {
-        const auto match = QRegularExpression(QStringLiteral("^%1: (.*)$").arg(QRegularExpression::escape(key)),
-                                              QRegularExpression::MultilineOption)
-                               .match(info);
+        const auto match =
+            QRegularExpression(QStringLiteral("^%1: (.*)$").arg(QRegularExpression::escape(key)),
+                               QRegularExpression::MultilineOption)
+                .match(info);
         return match.captured(1);
     }
 
     QStringList DataFiles() {
-        return QDir(m_dir.filePath(QStringLiteral("base/K-104233"))).entryList({QStringLiteral("*.kmM")}, QDir::Files);
+        return QDir(m_dir.filePath(QStringLiteral("base/K-104233")))
+            .entryList({QStringLiteral("*.kmM")}, QDir::Files);
     }
 
 private slots:
@@ -75,7 +88,8 @@ private slots:
         QCOMPARE(DataFiles().size(), 1);
 
         const QString file = m_dir.filePath(QStringLiteral("base/K-104233/") + DataFiles().first());
-        const Result report = Run({QStringLiteral("report"), file, QStringLiteral("--events"), QStringLiteral("-")});
+        const Result report =
+            Run({QStringLiteral("report"), file, QStringLiteral("--events"), QStringLiteral("-")});
         QCOMPARE(report.status, 0);
         QVERIFY(report.out.count(u'\n') > 300);
 
@@ -83,10 +97,12 @@ private slots:
         QCOMPARE(r.status, 0);
         QVERIFY(!r.out.contains(QStringLiteral("Events saved in")));
         QCOMPARE(DataFiles().size(), 1);
-        QCOMPARE(Value(Run({QStringLiteral("info")}).out, QStringLiteral("device.eventsRead")), QStringLiteral("1"));
+        QCOMPARE(Value(Run({QStringLiteral("info")}).out, QStringLiteral("device.eventsRead")),
+                 QStringLiteral("1"));
 
         QThread::sleep(1); // a new file name
-        r = Run({QStringLiteral("download"), QStringLiteral("--base"), base, QStringLiteral("--yes")});
+        r = Run(
+            {QStringLiteral("download"), QStringLiteral("--base"), base, QStringLiteral("--yes")});
         QCOMPARE(r.status, 0);
         QCOMPARE(DataFiles().size(), 2);
     }
@@ -97,17 +113,45 @@ private slots:
         QCOMPARE(r.status, 0);
         QVERIFY(r.out.startsWith(QStringLiteral("0\t60\n1\t25\n2\t55\n3\t22\n4\t3400\n")));
         QCOMPARE(r.out.count(u'\n'), 32);
-        const Result bad = Run({QStringLiteral("set-params"), QStringLiteral("30;4;1;2;3;4")});
-        QCOMPARE(bad.status, 1);
-        QCOMPARE(bad.err.trimmed(), QStringLiteral("Invalid command!"));
+    }
+
+    // Parameters outside the block and texts the module would give back changed are usage
+    // errors: nothing goes to the module (no "Cmd:" protocol line with --verbose), nothing
+    // changes.
+    void refusedInput_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("parameters past the last one")
+            << QStringList{"set-params", "30;4;1;2;3;4"} << "Invalid parameters: 30;4;1;2;3;4";
+        QTest::newRow("parameter value beyond 16 bits")
+            << QStringList{"set-params", "0;1;99999999999"}
+            << "Invalid parameters: 0;1;99999999999";
+        QTest::newRow("ID with a field separator")
+            << QStringList{"set-id", "x;y"} << "may not contain";
+        QTest::newRow("info with a control character")
+            << QStringList{"set-info", "a\002b"} << "may not contain";
+    }
+    void refusedInput() {
+        QFETCH(QStringList, args);
+        QFETCH(QString, message);
+        const Result r = Run(QStringList{QStringLiteral("--verbose")} + args);
+        QCOMPARE(r.status, 2);
+        QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        QVERIFY2(!r.err.contains(QStringLiteral("Cmd:")), qPrintable(r.err));
+        const Result params = Run({QStringLiteral("get-params")});
+        QVERIFY(params.out.startsWith(QStringLiteral("0\t60\n1\t25\n2\t55\n3\t22\n")));
+        QCOMPARE(Value(Run({QStringLiteral("info")}).out, QStringLiteral("device.moduleId")),
+                 QStringLiteral("K-104233"));
     }
 
     void erase() {
         const Result refused = Run({QStringLiteral("erase")});
         QCOMPARE(refused.status, 2);
-        QVERIFY(Value(Run({QStringLiteral("info")}).out, QStringLiteral("device.events")).toInt() > 0);
+        QVERIFY(Value(Run({QStringLiteral("info")}).out, QStringLiteral("device.events")).toInt() >
+                0);
         QCOMPARE(Run({QStringLiteral("erase"), QStringLiteral("--yes")}).status, 0);
-        QCOMPARE(Value(Run({QStringLiteral("info")}).out, QStringLiteral("device.events")), QStringLiteral("0"));
+        QCOMPARE(Value(Run({QStringLiteral("info")}).out, QStringLiteral("device.events")),
+                 QStringLiteral("0"));
     }
 
     void identityAndFeedback() {
@@ -119,9 +163,66 @@ private slots:
         const Result off = Run({QStringLiteral("feedback"), QStringLiteral("off")});
         QCOMPARE(off.status, 0);
         QCOMPARE(off.out, QStringLiteral("Bio feedback is switched off.\n"));
-        QCOMPARE(Run({QStringLiteral("read-mem"), QStringLiteral("200")}).out, QStringLiteral("2000\t00100000 00000000\n"));
-        QCOMPARE(Run({QStringLiteral("adc"), QStringLiteral("Bat")}).out, QStringLiteral("Bat\t3712\t3650\n"));
+        QCOMPARE(Run({QStringLiteral("read-mem"), QStringLiteral("200")}).out,
+                 QStringLiteral("2000\t00100000 00000000\n"));
+        QCOMPARE(Run({QStringLiteral("adc"), QStringLiteral("Bat")}).out,
+                 QStringLiteral("Bat\t3712\t3650\n"));
         QCOMPARE(Run({QStringLiteral("hw-test"), QStringLiteral("15")}).status, 0);
+    }
+
+    // A reply whose bytes keep arriving, each well within the command's timeout (2 s for GP),
+    // is awaited however long it takes as a whole: here longer than 30 s.
+    void slowReplyIsAwaited() {
+        const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+        QVERIFY(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
+        const QByteArray slavePath = ::ptsname(master);
+        // The slave stays open in raw mode, so that the line discipline never echoes.
+        const int slave = ::open(slavePath.constData(), O_RDWR | O_NOCTTY);
+        termios tio{};
+        ::tcgetattr(slave, &tio);
+        ::cfmakeraw(&tio);
+        ::tcsetattr(slave, TCSANOW, &tio);
+
+        QProcess cli;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("KELVORA_SIMULATOR"));
+        env.insert(QStringLiteral("KELVORA_SERIAL_PORTS"),
+                   QString::fromLocal8Bit(slavePath) + QStringLiteral("@PTY01"));
+        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+        cli.setProcessEnvironment(env);
+        cli.start(QStringLiteral(VELTRUM_CLI), {QStringLiteral("send"), QStringLiteral("GP")});
+
+        const QByteArray text = "K-104233;slow but alive";
+        const QByteArray reply =
+            '\x02' + text + '\n' + QByteArray::number(CCrc16::Of(text)) + '\x03';
+        QByteArray received;
+        qsizetype sent = -1; // -1 until the command has arrived
+        QElapsedTimer clock;
+        clock.start();
+        qint64 nextByteAt = 0;
+        while (!cli.waitForFinished(10) && clock.elapsed() < 90000) {
+            char buffer[64];
+            for (ssize_t got; (got = ::read(master, buffer, sizeof buffer)) > 0;)
+                received.append(buffer, got);
+            if (sent < 0 && received.contains('\x03')) {
+                sent = 0;
+                nextByteAt = clock.elapsed();
+            }
+            if (sent >= 0 && sent < reply.size() && clock.elapsed() >= nextByteAt) {
+                (void)::write(master, reply.constData() + sent++, 1);
+                nextByteAt += 1200;
+            }
+        }
+        const qint64 took = clock.elapsed();
+        if (cli.state() != QProcess::NotRunning)
+            cli.kill();
+        ::close(slave);
+        ::close(master);
+        const QString err = QString::fromUtf8(cli.readAllStandardError());
+        QVERIFY2(cli.exitStatus() == QProcess::NormalExit && cli.exitCode() == 0, qPrintable(err));
+        QCOMPARE(QString::fromUtf8(cli.readAllStandardOutput()),
+                 QStringLiteral("GP\tK-104233\tslow but alive\n"));
+        QVERIFY(took > 30000);
     }
 };
 

@@ -206,6 +206,53 @@ private slots:
         QCOMPARE(boxes, box.isEmpty() ? QStringList() : QStringList{box});
     }
 
+    // What "SV" may carry: the first index, the count and exactly that many values, all within
+    // the parameter block and 16 bits; anything else never reaches the module.
+    void parameterArgs_data() {
+        QTest::addColumn<QString>("args");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("thresholds") << "0;4;50;20;50;20" << true;
+        QTest::newRow("last parameter, largest value") << "31;1;65535" << true;
+        QTest::newRow("whole block") << "0;32" + QString(";7").repeated(32) << true;
+        QTest::newRow("not a number") << "abc" << false;
+        QTest::newRow("value beyond 16 bits") << "0;1;99999999999" << false;
+        QTest::newRow("value 65536") << "0;1;65536" << false;
+        QTest::newRow("negative index") << "-1;1;5" << false;
+        QTest::newRow("index 40") << "40;1;1" << false;
+        QTest::newRow("fewer values than counted") << "0;2;5" << false;
+        QTest::newRow("more values than counted") << "0;1;5;6" << false;
+        QTest::newRow("past the last parameter") << "30;4;1;2;3;4" << false;
+        QTest::newRow("count 0") << "5;0" << false;
+        QTest::newRow("empty value") << "0;2;5;" << false;
+        QTest::newRow("blank in a value") << "0;1; 5" << false;
+        QTest::newRow("sign") << "0;1;+5" << false;
+        QTest::newRow("empty") << "" << false;
+    }
+    void parameterArgs() {
+        QFETCH(QString, args);
+        QTEST(CSetValuesCmd::IsValidArgs(args), "valid");
+    }
+
+    // Module ID and info text come back in a reply whose fields are separated by ";" and TAB:
+    // neither, nor any other control character, may be stored.
+    void moduleText_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("ID") << "K-104233" << true;
+        QTest::newRow("blanks, umlauts, signs")
+            << QStringLiteral("Lab 3: M\u00fcller #2 (\u20ac)") << true;
+        QTest::newRow("semicolon") << "x;y" << false;
+        QTest::newRow("TAB") << "x\ty" << false;
+        QTest::newRow("line feed") << "x\ny" << false;
+        QTest::newRow("STX") << "x\x02y" << false;
+        QTest::newRow("DEL") << "x\x7fy" << false;
+        QTest::newRow("C1 control") << QStringLiteral("x\u0085y") << false;
+    }
+    void moduleText() {
+        QFETCH(QString, text);
+        QTEST(CSetParamCmd::IsValidText(text), "valid");
+    }
+
     void commandTexts() {
         CSetValuesCmd sv;
         sv.SetArgs(QStringLiteral("%1;4;%2;%3;%4;%5").arg(0).arg(50).arg(20).arg(50).arg(20));

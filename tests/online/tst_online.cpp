@@ -8,16 +8,34 @@
 #include "Reg.h"
 #include "Texts.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 
+#include <chrono>
+
 namespace {
+
+constexpr const char* kVersions = "/fileadmin/user_upload/software/Versions.txt";
 
 struct Box {
     QString text;
     QString caption;
 };
+
+// The threads of the process that carry Qt's network transfers.
+int NetworkThreads() {
+    int count = 0;
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile comm(tasks.filePath(task + QStringLiteral("/comm")));
+        if (comm.open(QIODevice::ReadOnly) && comm.readAll().startsWith("QNetworkAccess"))
+            ++count;
+    }
+    return count;
+}
 
 } // namespace
 
@@ -41,7 +59,11 @@ private slots:
             return int(IDOK);
         });
     }
-    void init() { m_boxes.clear(); }
+    void init() {
+        m_boxes.clear();
+        // Qt's own diagnostics ("device not open", "invalid nullptr parameter") are faults.
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
+    }
 
     void programVersion_data() {
         QTest::addColumn<QStringList>("list");
@@ -191,6 +213,106 @@ private slots:
         QCOMPARE(m_boxes.size(), 1);
     }
 
+    // Every way a server can fail is one message that names it, and the list reads as failed.
+    void serverFailures_data() {
+        QTest::addColumn<bool>("https");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QByteArray>("headers");
+        QTest::addColumn<qint64>("declaredSize");
+        QTest::addColumn<QString>("message");
+        const QString url = m_server.Origin() + QString::fromLatin1(kVersions);
+        const QByteArray self = QByteArray("Location: ") + kVersions + "\r\n";
+        QTest::newRow("empty list")
+            << false << 200 << QByteArray() << QByteArray() << -1ll << FormatText(464, {url});
+        QTest::newRow("only blank lines") << false << 200 << QByteArray("\r\n\r\n") << QByteArray()
+                                          << -1ll << FormatText(464, {url});
+        QTest::newRow("server error") << false << 500 << QByteArray("oops") << QByteArray() << -1ll
+                                      << FormatText(462, {url, QStringLiteral("500 X")});
+        QTest::newRow("redirect loop")
+            << false << 302 << QByteArray() << self << -1ll << FormatText(463, {url});
+        QTest::newRow("redirect to plain http elsewhere")
+            << false << 302 << QByteArray() << QByteArray("Location: http://192.0.2.1/v\r\n")
+            << -1ll << FormatText(465, {QStringLiteral("http://192.0.2.1/v")});
+        QTest::newRow("too large") << false << 200 << QByteArray("x") << QByteArray()
+                                   << qint64(CKelvoraHttp::kMaxSize + 1) << FormatText(469, {url});
+        QTest::newRow("TLS failure")
+            << true << 200 << QByteArray("x") << QByteArray() << -1ll
+            << FormatText(461,
+                          {QString(url).replace(QStringLiteral("http:"), QStringLiteral("https:")),
+                           QString()});
+    }
+    void serverFailures() {
+        QFETCH(bool, https);
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        QFETCH(QByteArray, headers);
+        QFETCH(qint64, declaredSize);
+        QFETCH(QString, message);
+        m_server.Set(QString::fromLatin1(kVersions),
+                     HttpResponder::Answer{status, body, headers, declaredSize});
+        if (https) {
+            QVERIFY(CRegVT().WriteString(
+                QStringLiteral("ServerOrigin"),
+                QString(m_server.Origin())
+                    .replace(QStringLiteral("http:"), QStringLiteral("https:"))));
+        }
+        CKelvoraHttp http;
+        QStringList list;
+        const int count = http.ReadVersionList(QStringLiteral("/software/"), list);
+        QVERIFY(CRegVT().WriteString(QStringLiteral("ServerOrigin"), m_server.Origin()));
+        QCOMPARE(count, 0);
+        QCOMPARE(m_boxes.size(), 1);
+        QVERIFY2(m_boxes[0].text.startsWith(message), qPrintable(m_boxes[0].text));
+        QCOMPARE(m_boxes[0].caption, LoadText(132));
+    }
+
+    // A server that sends a file one byte at a time is given up at the deadline, although every
+    // byte arrives well within the silence limit.
+    void tricklingServer_data() {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("version list") << QString::fromLatin1(kVersions);
+        QTest::newRow("parameter list")
+            << QStringLiteral("/fileadmin/user_upload/Firmware/VM_Param.txt");
+        QTest::newRow("firmware image")
+            << QStringLiteral("/fileadmin/user_upload/Firmware/Kelvora_2.9.a43");
+    }
+    void tricklingServer() {
+        QFETCH(QString, path);
+        HttpResponder::Answer slow;
+        slow.body = QByteArray(100, 'x') + "\n"; // 10 s
+        slow.trickleMs = 100;
+        m_server.Set(path, slow);
+        CKelvoraHttp http(std::chrono::seconds(2), std::chrono::seconds(3));
+        QElapsedTimer timer;
+        timer.start();
+        QStringList list;
+        QString value;
+        if (path.endsWith(u"Versions.txt"))
+            QCOMPARE(http.ReadVersionList(QStringLiteral("/software/"), list), 0);
+        else if (path.endsWith(u"VM_Param.txt"))
+            QVERIFY(!http.LookupParameters(QStringLiteral("x"), value));
+        else
+            QVERIFY(!http.OpenFirmwareFile(QStringLiteral("Kelvora_2.9.a43"), value));
+        QVERIFY(timer.elapsed() < 6000);
+        const QString seconds = path.endsWith(u".a43") ? QStringLiteral("3") : QStringLiteral("2");
+        QCOMPARE(m_boxes.size(), 1);
+        QCOMPARE(m_boxes[0].text, FormatText(460, {m_server.Origin() + path, seconds}));
+    }
+
+    // A reader's network objects, its transfer thread among them, end with the reader, not
+    // with the application object: torn down after it, they leaked and complained.
+    void networkEndsWithReader() {
+        m_server.Set(QString::fromLatin1(kVersions), "Kelvora_Veltrum_4.8.0.zip\n");
+        {
+            CKelvoraHttp http;
+            QStringList list;
+            QCOMPARE(http.ReadVersionList(QStringLiteral("/software/"), list), 1);
+            QVERIFY(NetworkThreads() > 0);
+        }
+        QTRY_COMPARE(NetworkThreads(), 0);
+    }
+
     // Without a server every operation fails with a message, never with content.
     void noServer() {
         QVERIFY(CRegVT().WriteString(QStringLiteral("ServerOrigin"),
@@ -201,7 +323,7 @@ private slots:
         QCOMPARE(m_boxes.size(), 1);
         QVERIFY(CRegVT().WriteString(QStringLiteral("ServerOrigin"),
                                      QStringLiteral("http://www.kelvora.de")));
-        QVERIFY(!http.OpenUrl(QStringLiteral("/x")));
+        QVERIFY(!http.OpenUrl(QStringLiteral("/x"), CKelvoraHttp::kListDeadline));
         QCOMPARE(m_boxes.size(), 2);
         QVERIFY(CRegVT().WriteString(QStringLiteral("ServerOrigin"), m_server.Origin()));
     }

@@ -11,7 +11,10 @@
 #include "UsbLink.h"
 
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 #include <mutex>
 
@@ -40,6 +43,7 @@ class TestScript : public QObject {
     Q_OBJECT
 
     CCmdOwner m_main;
+    QTemporaryDir m_dir;
     std::mutex m_logLock;
     QStringList m_log;
 
@@ -113,6 +117,19 @@ private slots:
             << QByteArray("KelvoraScript\nCMD\t\x02GV\n") << false << 0 << LoadText(432);
         QTest::newRow("command with CR inside")
             << QByteArray("KelvoraScript\nCMD\tGV\rGP\n") << false << 0 << LoadText(432);
+        // A count or pause that is negative or beyond 32 bits is no number: loading ends there.
+        QTest::newRow("negative loop count")
+            << QByteArray("KelvoraScript\nCMD\tGP\nLOOP\t-1\nCMD\tGP\nENDLOOP\n") << true << 1
+            << "LOOP -1";
+        QTest::newRow("loop count beyond 32 bits")
+            << QByteArray("KelvoraScript\nCMD\tGP\nLOOP\t4294967296\nCMD\tGP\nENDLOOP\n") << true
+            << 1 << "LOOP 4294967296";
+        QTest::newRow("negative pause")
+            << QByteArray("KelvoraScript\nCMD\tGP\nPAUSE\t-500\nCMD\tGP\n") << true << 1
+            << "PAUSE -500";
+        QTest::newRow("largest pause, sign and text after the number")
+            << QByteArray("KelvoraScript\nPAUSE\t4294967295\nLOOP\t+2 times\nENDLOOP\n") << true
+            << 2 << "ENDLOOP";
         QByteArray deep = "KelvoraScript\n";
         for (int i = 0; i <= CScript::kMaxDepth; ++i)
             deep += "LOOP\t1\n";
@@ -132,6 +149,40 @@ private slots:
         QCOMPARE(script.IsRunnable(), runnable);
         QCOMPARE(script.Count(), entries);
         QCOMPARE(log.last(), lastLog);
+    }
+
+    // A script file that cannot be read is refused with a message, a special file without
+    // waiting for it.
+    void unreadableFile_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("message");
+        QTest::newRow("missing") << m_dir.filePath(QStringLiteral("missing.txt")) << 275;
+        const QString fifo = m_dir.filePath(QStringLiteral("fifo.txt"));
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        QTest::newRow("FIFO") << fifo << 468;
+        const QString zero = m_dir.filePath(QStringLiteral("zero.txt"));
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), zero));
+        QTest::newRow("link to /dev/zero") << zero << 468;
+        const QString large = m_dir.filePath(QStringLiteral("large.txt"));
+        QFile file(large);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("KelvoraScript\n") > 0 &&
+                file.resize(CScript::kMaxSize + 1));
+        QTest::newRow("too large") << large << 469;
+    }
+    void unreadableFile() {
+        QFETCH(QString, path);
+        QFETCH(int, message);
+        QStringList boxes;
+        SetMessageBoxHandler([&](const QString& text, unsigned, const QString&) {
+            boxes << text;
+            return int(IDOK);
+        });
+        CScript script;
+        const bool loaded = script.Load(path);
+        SetMessageBoxHandler(nullptr);
+        QVERIFY(!loaded);
+        QCOMPARE(script.Count(), 0);
+        QCOMPARE(boxes, QStringList{FormatText(message, {path})});
     }
 
     // Two nested loops send GP six times and log each pass with its level.
