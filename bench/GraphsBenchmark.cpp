@@ -3,9 +3,9 @@
 //
 // veltrum-bench-graphs [NIGHTS] [RUNS]
 
-#include "CDataArray.h"
-#include "ExportImage.h"
-#include "Series.h"
+#include "data/CDataArray.h"
+#include "graphs/ExportImage.h"
+#include "graphs/Series.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>

@@ -3,10 +3,10 @@
 //
 // veltrum-bench-report DIR [MODULE]
 
-#include "CDataArray.h"
-#include "CDataFile.h"
-#include "CModuleList.h"
-#include "Prepare.h"
+#include "data/CDataArray.h"
+#include "data/CDataFile.h"
+#include "data/CModuleList.h"
+#include "data/Prepare.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

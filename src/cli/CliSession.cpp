@@ -1,9 +1,9 @@
-#include "CliSession.h"
+#include "cli/CliSession.h"
 
-#include "CommWorker.h"
-#include "InfoCmd.h"
-#include "Texts.h"
-#include "UsbLink.h"
+#include "link/CommWorker.h"
+#include "link/InfoCmd.h"
+#include "base/Texts.h"
+#include "link/UsbLink.h"
 
 #include <QEventLoop>
 #include <QTextStream>

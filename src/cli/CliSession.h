@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CliCommands.h"
-#include "CmdOwner.h"
-#include "DevCmd.h"
+#include "cli/CliCommands.h"
+#include "link/CmdOwner.h"
+#include "link/DevCmd.h"
 
 #include <functional>
 

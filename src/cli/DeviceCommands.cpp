@@ -1,12 +1,12 @@
-#include "CliCommands.h"
-#include "CliSession.h"
-#include "ConfigCmds.h"
-#include "DiagCmds.h"
-#include "GetDataCmd.h"
-#include "InfoCmd.h"
-#include "InfoView.h"
-#include "NameIndex.h"
-#include "Texts.h"
+#include "cli/CliCommands.h"
+#include "cli/CliSession.h"
+#include "link/ConfigCmds.h"
+#include "link/DiagCmds.h"
+#include "link/GetDataCmd.h"
+#include "link/InfoCmd.h"
+#include "link/InfoView.h"
+#include "data/NameIndex.h"
+#include "base/Texts.h"
 
 #include <QDir>
 #include <QFileInfo>

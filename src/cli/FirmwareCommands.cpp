@@ -1,17 +1,17 @@
 // veltrum-cli commands for firmware updates, command scripts and the vendor server's lists.
 
-#include "AppInfo.h"
-#include "CliCommands.h"
-#include "CliSession.h"
-#include "CommWorker.h"
-#include "FirmwareNames.h"
-#include "InfoCmd.h"
-#include "IntelHexFile.h"
-#include "KelvoraHttp.h"
-#include "Script.h"
-#include "ScriptOwner.h"
-#include "Texts.h"
-#include "UpdateProcedure.h"
+#include "base/AppInfo.h"
+#include "cli/CliCommands.h"
+#include "cli/CliSession.h"
+#include "link/CommWorker.h"
+#include "online/FirmwareNames.h"
+#include "link/InfoCmd.h"
+#include "firmware/IntelHexFile.h"
+#include "online/KelvoraHttp.h"
+#include "scripts/Script.h"
+#include "scripts/ScriptOwner.h"
+#include "base/Texts.h"
+#include "firmware/UpdateProcedure.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

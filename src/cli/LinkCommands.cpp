@@ -1,7 +1,7 @@
-#include "CliCommands.h"
-#include "CliSession.h"
-#include "GenericCmd.h"
-#include "Texts.h"
+#include "cli/CliCommands.h"
+#include "cli/CliSession.h"
+#include "link/GenericCmd.h"
+#include "base/Texts.h"
 
 #include <QTextStream>
 

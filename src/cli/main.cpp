@@ -1,10 +1,10 @@
 // veltrum-cli: the command-line front end over the device link and the data code. It never
 // asks: Retry/Cancel questions are answered Cancel, Yes/No questions No (Yes with --yes).
 
-#include "ChargerDrivers.h"
-#include "CliCommands.h"
-#include "Texts.h"
-#include "veltrum_version.h"
+#include "drivers/ChargerDrivers.h"
+#include "cli/CliCommands.h"
+#include "base/Texts.h"
+#include "base/veltrum_version.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

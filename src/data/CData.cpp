@@ -1,6 +1,6 @@
-#include "CData.h"
+#include "data/CData.h"
 
-#include "TextScan.h"
+#include "base/TextScan.h"
 
 #include <cstring>
 #include <ctime>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CInfoHeader.h"
+#include "data/CInfoHeader.h"
 
 #include <QByteArrayView>
 #include <QString>

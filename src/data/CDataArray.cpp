@@ -1,6 +1,6 @@
-#include "CDataArray.h"
+#include "data/CDataArray.h"
 
-#include "CDataFile.h"
+#include "data/CDataFile.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CData.h"
-#include "CStats.h"
-#include "GapSettings.h"
+#include "data/CData.h"
+#include "data/CStats.h"
+#include "data/GapSettings.h"
 
 #include <optional>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "CDataFile.h"
+#include "data/CDataFile.h"
 
-#include "Texts.h"
+#include "base/Texts.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CData.h"
-#include "CInfoHeader.h"
-#include "FileRead.h"
+#include "data/CData.h"
+#include "data/CInfoHeader.h"
+#include "base/FileRead.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "CFileList.h"
+#include "data/CFileList.h"
 
-#include "CDataFile.h"
+#include "data/CDataFile.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CData.h"
+#include "data/CData.h"
 
 #include <QList>
 #include <QString>

@@ -1,8 +1,8 @@
-#include "CInfoHeader.h"
+#include "data/CInfoHeader.h"
 
-#include "AnsiCodec.h"
-#include "NameIndex.h"
-#include "TextScan.h"
+#include "base/AnsiCodec.h"
+#include "data/NameIndex.h"
+#include "base/TextScan.h"
 
 #include <QDateTime>
 

@@ -1,7 +1,7 @@
-#include "CModuleList.h"
+#include "data/CModuleList.h"
 
-#include "CDataFile.h"
-#include "CInfoHeader.h"
+#include "data/CDataFile.h"
+#include "data/CInfoHeader.h"
 
 #include <QDir>
 

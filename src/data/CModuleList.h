@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CFileList.h"
-#include "NameIndex.h"
+#include "data/CFileList.h"
+#include "data/NameIndex.h"
 
 #include <QList>
 #include <QString>

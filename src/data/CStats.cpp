@@ -1,6 +1,6 @@
-#include "CStats.h"
+#include "data/CStats.h"
 
-#include "CDataArray.h"
+#include "data/CDataArray.h"
 
 #include <QDateTime>
 

@@ -1,4 +1,4 @@
-#include "GapSettings.h"
+#include "data/GapSettings.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "NightsCsv.h"
+#include "data/NightsCsv.h"
 
-#include "CStats.h"
+#include "data/CStats.h"
 
 #include <QTextStream>
 

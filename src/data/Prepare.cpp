@@ -1,6 +1,6 @@
-#include "Prepare.h"
+#include "data/Prepare.h"
 
-#include "CDataArray.h"
+#include "data/CDataArray.h"
 
 namespace {
 

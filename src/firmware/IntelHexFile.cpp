@@ -1,7 +1,7 @@
-#include "IntelHexFile.h"
+#include "firmware/IntelHexFile.h"
 
-#include "AnsiCodec.h"
-#include "FileRead.h"
+#include "base/AnsiCodec.h"
+#include "base/FileRead.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "KelvoraHttp.h"
+#include "online/KelvoraHttp.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "UpdateCmd.h"
+#include "firmware/UpdateCmd.h"
 
 CUpdateCmd::CUpdateCmd(bool charger)
     : CDevCmdReply(QString()), m_strUpCode(charger ? QStringLiteral("#CUP") : QStringLiteral("UP")),

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DevCmd.h"
+#include "link/DevCmd.h"
 
 // One exchange with the boot loader of the module or the charger: "UP" and "Kelvora" starts the
 // loader, "IH" and a record line hands it one record. The loader answers with one raw byte and

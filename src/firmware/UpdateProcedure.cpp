@@ -1,7 +1,7 @@
-#include "UpdateProcedure.h"
+#include "firmware/UpdateProcedure.h"
 
-#include "IntelHexFile.h"
-#include "Texts.h"
+#include "firmware/IntelHexFile.h"
+#include "base/Texts.h"
 
 #include <QCoreApplication>
 

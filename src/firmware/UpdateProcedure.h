@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CmdOwner.h"
-#include "UpdateCmd.h"
+#include "link/CmdOwner.h"
+#include "firmware/UpdateCmd.h"
 
 class CIntelHexFile;
 

@@ -1,7 +1,7 @@
-#include "CGraph.h"
+#include "graphs/CGraph.h"
 
-#include "GraphResources.h"
-#include "Texts.h"
+#include "graphs/GraphResources.h"
+#include "base/Texts.h"
 
 #include <QDateTime>
 #include <QLocale>

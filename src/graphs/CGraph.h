@@ -1,6 +1,6 @@
 #pragma once
 
-#include "GraphData.h"
+#include "graphs/GraphData.h"
 
 #include <QColor>
 #include <QImage>

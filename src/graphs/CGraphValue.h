@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CGraph.h"
-#include "GraphResources.h"
+#include "graphs/CGraph.h"
+#include "graphs/GraphResources.h"
 
 #include <QFontMetrics>
 #include <QPainter>

@@ -1,9 +1,9 @@
-#include "ExportImage.h"
+#include "graphs/ExportImage.h"
 
-#include "CGraph.h"
-#include "PngWriter.h"
-#include "Series.h"
-#include "Texts.h"
+#include "graphs/CGraph.h"
+#include "graphs/PngWriter.h"
+#include "graphs/Series.h"
+#include "base/Texts.h"
 
 #include <QCoreApplication>
 #include <QPainter>

@@ -1,6 +1,6 @@
-#include "GraphData.h"
+#include "graphs/GraphData.h"
 
-#include "Texts.h"
+#include "base/Texts.h"
 
 #include <QDateTime>
 #include <QLocale>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CStats.h"
+#include "data/CStats.h"
 
 #include <QString>
 

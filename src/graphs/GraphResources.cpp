@@ -1,6 +1,6 @@
-#include "GraphResources.h"
+#include "graphs/GraphResources.h"
 
-#include "Logos.h"
+#include "graphs/Logos.h"
 
 #include <QFontMetrics>
 

@@ -1,4 +1,4 @@
-#include "PrintWin.h"
+#include "graphs/PrintWin.h"
 
 #include <QImage>
 #include <QPrintDialog>

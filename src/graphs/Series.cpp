@@ -1,6 +1,6 @@
-#include "Series.h"
+#include "graphs/Series.h"
 
-#include "Texts.h"
+#include "base/Texts.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CGraphValue.h"
+#include "graphs/CGraphValue.h"
 
 #include <array>
 #include <memory>

@@ -1,9 +1,9 @@
-#include "CmdOwner.h"
+#include "link/CmdOwner.h"
 
-#include "CommWorker.h"
-#include "DevCmd.h"
-#include "Texts.h"
-#include "ThreadCall.h"
+#include "link/CommWorker.h"
+#include "link/DevCmd.h"
+#include "base/Texts.h"
+#include "base/ThreadCall.h"
 
 #include <QCoreApplication>
 #include <QObject>

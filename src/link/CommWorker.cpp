@@ -1,9 +1,9 @@
-#include "CommWorker.h"
+#include "link/CommWorker.h"
 
-#include "CmdOwner.h"
-#include "DevCmd.h"
-#include "Texts.h"
-#include "UsbLink.h"
+#include "link/CmdOwner.h"
+#include "link/DevCmd.h"
+#include "base/Texts.h"
+#include "link/UsbLink.h"
 
 void CQueue::Add(CDevCmd* cmd) {
     {

@@ -1,6 +1,6 @@
-#include "ConfigCmds.h"
+#include "link/ConfigCmds.h"
 
-#include "Texts.h"
+#include "base/Texts.h"
 
 #include <QCoreApplication>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DevCmd.h"
+#include "link/DevCmd.h"
 
 #include <array>
 

@@ -1,9 +1,9 @@
-#include "DevCmd.h"
+#include "link/DevCmd.h"
 
-#include "AnsiCodec.h"
-#include "CommWorker.h"
-#include "Crc16.h"
-#include "UsbLink.h"
+#include "base/AnsiCodec.h"
+#include "link/CommWorker.h"
+#include "link/Crc16.h"
+#include "link/UsbLink.h"
 
 #include <QByteArray>
 

@@ -1,6 +1,6 @@
-#include "DiagCmds.h"
+#include "link/DiagCmds.h"
 
-#include "Texts.h"
+#include "base/Texts.h"
 
 void CReadMemCmd::OnReply() {
     // A value that does not parse keeps the last one.

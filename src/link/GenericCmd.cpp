@@ -1,6 +1,6 @@
-#include "GenericCmd.h"
+#include "link/GenericCmd.h"
 
-#include "Texts.h"
+#include "base/Texts.h"
 
 CGenericCmd::CGenericCmd() : CDevCmdReply(QString()) { m_bLog = false; }
 

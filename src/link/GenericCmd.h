@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DevCmd.h"
+#include "link/DevCmd.h"
 
 // Sends any text set before each use (scripts, the command-line "send"). Its result is one
 // line: the command text, a TAB and the reply with line feeds as TABs; for a memory read the

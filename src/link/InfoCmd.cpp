@@ -1,8 +1,8 @@
-#include "InfoCmd.h"
+#include "link/InfoCmd.h"
 
-#include "InfoView.h"
-#include "Scan.h"
-#include "Texts.h"
+#include "link/InfoView.h"
+#include "base/Scan.h"
+#include "base/Texts.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DevCmd.h"
+#include "link/DevCmd.h"
 
 // The common part of the two identification commands: firmware version, loader and
 // diagnostic lines, hardware variant.

@@ -1,6 +1,6 @@
-#include "UsbLink.h"
+#include "link/UsbLink.h"
 
-#include "DevCmd.h"
+#include "link/DevCmd.h"
 
 #include <QDeadlineTimer>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FtDriver.h"
+#include "link/FtDriver.h"
 
 #include <QByteArray>
 #include <QList>

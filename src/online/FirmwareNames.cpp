@@ -1,4 +1,4 @@
-#include "FirmwareNames.h"
+#include "online/FirmwareNames.h"
 
 QString ChargerFirmwareFamily(std::int32_t hwVariant) {
     if (hwVariant == 0)

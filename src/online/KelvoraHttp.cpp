@@ -1,8 +1,8 @@
-#include "KelvoraHttp.h"
+#include "online/KelvoraHttp.h"
 
-#include "AnsiCodec.h"
-#include "Reg.h"
-#include "Texts.h"
+#include "base/AnsiCodec.h"
+#include "base/Reg.h"
+#include "base/Texts.h"
 
 #include <QEventLoop>
 #include <QHostAddress>

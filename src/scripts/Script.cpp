@@ -1,10 +1,10 @@
-#include "Script.h"
+#include "scripts/Script.h"
 
-#include "AnsiCodec.h"
-#include "CommWorker.h"
-#include "FileRead.h"
-#include "GenericCmd.h"
-#include "Texts.h"
+#include "base/AnsiCodec.h"
+#include "link/CommWorker.h"
+#include "base/FileRead.h"
+#include "link/GenericCmd.h"
+#include "base/Texts.h"
 
 #include <QCoreApplication>
 

@@ -1,9 +1,9 @@
-#include "ScriptOwner.h"
+#include "scripts/ScriptOwner.h"
 
-#include "CommWorker.h"
-#include "GenericCmd.h"
-#include "Script.h"
-#include "Texts.h"
+#include "link/CommWorker.h"
+#include "link/GenericCmd.h"
+#include "scripts/Script.h"
+#include "base/Texts.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CmdOwner.h"
-#include "DevCmd.h"
+#include "link/CmdOwner.h"
+#include "link/DevCmd.h"
 
 #include <QThread>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CDataArray.h"
+#include "data/CDataArray.h"
 
 #include <QByteArray>
 

@@ -1,7 +1,7 @@
-#include "CDataArray.h"
-#include "CDataFile.h"
+#include "data/CDataArray.h"
+#include "data/CDataFile.h"
 #include "TestEvents.h"
-#include "Texts.h"
+#include "base/Texts.h"
 
 #include <QDir>
 #include <QFile>

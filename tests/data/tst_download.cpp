@@ -1,14 +1,14 @@
 // The event download: reply fields, listing, file and folder names, the written data file, the
 // device name index, and the save rules (declined, existing file, folder that cannot be made).
 
-#include "CDataArray.h"
-#include "CDataFile.h"
-#include "GetDataCmd.h"
-#include "InfoCmd.h"
-#include "InfoView.h"
-#include "NameIndex.h"
+#include "data/CDataArray.h"
+#include "data/CDataFile.h"
+#include "link/GetDataCmd.h"
+#include "link/InfoCmd.h"
+#include "link/InfoView.h"
+#include "data/NameIndex.h"
 #include "TestMount.h"
-#include "Texts.h"
+#include "base/Texts.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
-#include "CDataArray.h"
-#include "CDataFile.h"
-#include "CModuleList.h"
-#include "NameIndex.h"
-#include "Prepare.h"
+#include "data/CDataArray.h"
+#include "data/CDataFile.h"
+#include "data/CModuleList.h"
+#include "data/NameIndex.h"
+#include "data/Prepare.h"
 #include "TestEvents.h"
 
 #include <QDir>

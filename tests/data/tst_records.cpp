@@ -1,5 +1,5 @@
-#include "CData.h"
-#include "CDataArray.h"
+#include "data/CData.h"
+#include "data/CDataArray.h"
 #include "TestEvents.h"
 
 #include <QTest>

@@ -1,5 +1,5 @@
-#include "CDataArray.h"
-#include "Prepare.h"
+#include "data/CDataArray.h"
+#include "data/Prepare.h"
 #include "TestEvents.h"
 
 #include <QTest>

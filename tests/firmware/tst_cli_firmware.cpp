@@ -1,7 +1,7 @@
 // veltrum-cli update, script, check-updates and lookup-params against the simulated charger
 // and a vendor server on 127.0.0.1 started by the test.
 
-#include "HttpResponder.h"
+#include "support/HttpResponder.h"
 
 #include <QEventLoop>
 #include <QProcess>

@@ -1,14 +1,13 @@
 // Intel-hex image sources and the firmware update procedure against the simulated charger and
 // module: exchanges, progress, loader failures and the restart from the loader start.
 
-#include "ChargerDrivers.h"
-#include "CommWorker.h"
-#include "Crc16.h"
-#include "IntelHexFile.h"
-#include "SimCharger.h"
-#include "Texts.h"
-#include "UpdateProcedure.h"
-#include "UsbLink.h"
+#include "link/CommWorker.h"
+#include "link/Crc16.h"
+#include "firmware/IntelHexFile.h"
+#include "drivers/sim/SimCharger.h"
+#include "base/Texts.h"
+#include "firmware/UpdateProcedure.h"
+#include "link/UsbLink.h"
 
 #include <QTemporaryDir>
 #include <QTest>

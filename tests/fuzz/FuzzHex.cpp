@@ -1,7 +1,7 @@
 // libFuzzer target: any bytes as a local Intel-hex image, through the whole-image check and
 // the record sequence.
 
-#include "IntelHexFile.h"
+#include "firmware/IntelHexFile.h"
 
 #include <QTemporaryFile>
 

@@ -1,7 +1,7 @@
 // libFuzzer target: any bytes as a command script, through loading and the checks of the
 // loaded entries (loop bodies inside the script, nothing left open when runnable).
 
-#include "Script.h"
+#include "scripts/Script.h"
 
 #include <cstddef>
 #include <cstdint>

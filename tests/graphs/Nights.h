@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CDataArray.h"
-#include "CStats.h"
-#include "GraphResources.h"
+#include "data/CDataArray.h"
+#include "data/CStats.h"
+#include "graphs/GraphResources.h"
 
 #include <QDateTime>
 

@@ -1,8 +1,8 @@
-#include "ExportImage.h"
+#include "graphs/ExportImage.h"
 #include "Nights.h"
-#include "PrintWin.h"
-#include "Series.h"
-#include "Texts.h"
+#include "graphs/PrintWin.h"
+#include "graphs/Series.h"
+#include "base/Texts.h"
 
 #include <QFontMetrics>
 #include <QTemporaryDir>

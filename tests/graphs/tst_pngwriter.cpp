@@ -1,4 +1,4 @@
-#include "PngWriter.h"
+#include "graphs/PngWriter.h"
 
 #include <QPainter>
 #include <QRandomGenerator>

@@ -2,7 +2,7 @@
 // two downloads, a parameter round trip, input that never reaches the module, and erasing; and
 // against a device on a pseudo-terminal that answers slowly.
 
-#include "Crc16.h"
+#include "link/Crc16.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,9 +1,9 @@
 // veltrum-cli as a user runs it: the chargers it lists and the frames it exchanges with a device
 // peer on a pseudo-terminal, its messages and its exit status.
 
-#include "Crc16.h"
-#include "SerialDriver.h"
-#include "Texts.h"
+#include "link/Crc16.h"
+#include "drivers/serial/SerialDriver.h"
+#include "base/Texts.h"
 
 #include <QProcess>
 #include <QTest>

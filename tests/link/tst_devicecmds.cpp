@@ -1,12 +1,12 @@
 // Reply parsers and result texts of the identification, configuration and diagnostic commands.
 
-#include "CommWorker.h"
-#include "ConfigCmds.h"
-#include "DiagCmds.h"
-#include "GenericCmd.h"
-#include "InfoCmd.h"
-#include "InfoView.h"
-#include "Texts.h"
+#include "link/CommWorker.h"
+#include "link/ConfigCmds.h"
+#include "link/DiagCmds.h"
+#include "link/GenericCmd.h"
+#include "link/InfoCmd.h"
+#include "link/InfoView.h"
+#include "base/Texts.h"
 
 #include <QTest>
 

@@ -1,8 +1,8 @@
 // Checksums, command frames, reply checking and error-word detection.
 
-#include "AnsiCodec.h"
-#include "Crc16.h"
-#include "DevCmd.h"
+#include "base/AnsiCodec.h"
+#include "link/Crc16.h"
+#include "link/DevCmd.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
 // The charger link: device table, frames on the wire, byte-wise timed receive, EEPROM rules.
 
-#include "UsbLink.h"
+#include "link/UsbLink.h"
 
 #include <QElapsedTimer>
 #include <QTest>

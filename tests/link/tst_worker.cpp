@@ -1,14 +1,13 @@
 // The queue and the communication worker against the simulated charger: exchanges, owner
 // notifications, the retry policy, aborting and stopping.
 
-#include "ChargerDrivers.h"
-#include "CmdOwner.h"
-#include "CommWorker.h"
-#include "Crc16.h"
-#include "DevCmd.h"
-#include "SimCharger.h"
-#include "Texts.h"
-#include "UsbLink.h"
+#include "link/CmdOwner.h"
+#include "link/CommWorker.h"
+#include "link/Crc16.h"
+#include "link/DevCmd.h"
+#include "drivers/sim/SimCharger.h"
+#include "base/Texts.h"
+#include "link/UsbLink.h"
 
 #include <QElapsedTimer>
 #include <QRegularExpression>

@@ -1,12 +1,12 @@
 // The vendor server access: version lists and firmware names, and the HTTP reader against a
 // server on 127.0.0.1 started by the test.
 
-#include "FirmwareNames.h"
-#include "HttpResponder.h"
-#include "IntelHexFile.h"
-#include "KelvoraHttp.h"
-#include "Reg.h"
-#include "Texts.h"
+#include "online/FirmwareNames.h"
+#include "support/HttpResponder.h"
+#include "firmware/IntelHexFile.h"
+#include "online/KelvoraHttp.h"
+#include "base/Reg.h"
+#include "base/Texts.h"
 
 #include <QDir>
 #include <QElapsedTimer>

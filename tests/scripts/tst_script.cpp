@@ -1,14 +1,13 @@
 // Command scripts: loading with its error rules, and runs against the simulated module with
 // nested loops, cancelling during a pause and failed commands.
 
-#include "ChargerDrivers.h"
-#include "CommWorker.h"
-#include "Crc16.h"
-#include "Script.h"
-#include "ScriptOwner.h"
-#include "SimCharger.h"
-#include "Texts.h"
-#include "UsbLink.h"
+#include "link/CommWorker.h"
+#include "link/Crc16.h"
+#include "scripts/Script.h"
+#include "scripts/ScriptOwner.h"
+#include "drivers/sim/SimCharger.h"
+#include "base/Texts.h"
+#include "link/UsbLink.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>

@@ -1,0 +1,696 @@
+#include "app/VeltrumDlg.h"
+
+#include "ui/common/AboutDlg.h"
+#include "base/AppInfo.h"
+#include "link/CommWorker.h"
+#include "app/DeviceWatch.h"
+#include "ui/common/FolderPicker.h"
+#include "ui/graphs/GraphsDlg.h"
+#include "link/InfoCmd.h"
+#include "graphs/Logos.h"
+#include "ui/graphs/Merge.h"
+#include "ui/common/MyButton.h"
+#include "data/NameIndex.h"
+#include "ui/common/Output.h"
+#include "ui/common/OutputDlg.h"
+#include "ui/common/PopupMenu.h"
+#include "base/Reg.h"
+#include "app/SupportFile.h"
+#include "base/Texts.h"
+#include "link/UsbLink.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QBuffer>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMenuBar>
+#include <QPointer>
+#include <QProcess>
+#include <QVBoxLayout>
+
+namespace {
+
+enum MainText : int {
+    TXT_SWITCH_FEEDBACK = 112,
+    TXT_ON = 113,
+    TXT_LOGO_TIP = 133,
+    TXT_CONNECT = 139,
+    TXT_DISCONNECT = 140,
+    TXT_OFF = 149,
+    TXT_ERASE = 150,
+    TXT_CHARGER = 161,
+    TXT_MODULE = 162,
+    TXT_CAPTION_ROLE = 284, // 284..288: Patient .. Admin
+    TXT_SELECT_CHARGER = 291,
+    TXT_RESTART = 301,
+    TXT_NOT_AVAILABLE = 410,
+    TXT_NO_ACCESS = 411,
+    TXT_SUPPORT_FILE_SAVED = 440,
+};
+
+// Identity changes reported to the open device dialogs.
+enum StateChange : int { STATE_CHARGER = 1, STATE_MODULE = 2, STATE_RESET = 3 };
+
+// The window's layout in dialog units, converted with the units of the usual 8-point font.
+QRect Dlu(int x, int y, int w, int h) {
+    const auto px = [](int v, double unit) { return qRound(v * unit); };
+    constexpr double kX = 1.5;
+    constexpr double kY = 1.625;
+    return {px(x, kX), px(y, kY), px(w, kX), px(h, kY)};
+}
+
+// A text of the window's template in the current language.
+QString TemplateText(const char* english, const char* german) {
+    return QString::fromUtf8(CurrentLanguage() == Language::German ? german : english);
+}
+
+void Colour(QWidget* w) {
+    QPalette palette = w->palette();
+    palette.setColor(QPalette::WindowText, kBrandColour);
+    palette.setColor(QPalette::Text, kBrandColour);
+    palette.setColor(QPalette::ButtonText, kBrandColour);
+    w->setPalette(palette);
+}
+
+QAction* FindAction(QMenuBar& bar, int id) {
+    for (QAction* top : bar.actions()) {
+        if (QMenu* menu = top->menu()) {
+            for (QAction* action : menu->actions()) {
+                if (CommandId(action) == id)
+                    return action;
+            }
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+CVeltrumDlg::CVeltrumDlg(int role, QWidget* parent)
+    : CUsbCommDlg(QStringLiteral("IDD_VELTRUM"), parent), m_nRole(role) {
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    CreateControls();
+    m_timer.setInterval(1000);
+    connect(&m_timer, &QTimer::timeout, this, &CVeltrumDlg::OnTimer);
+    m_download.m_selectBaseFolder = [this](QString& baseFolder) {
+        if (!ChooseBaseFolder(this))
+            return false;
+        baseFolder = BaseFolder();
+        LoadNameIndex(baseFolder);
+        return true;
+    };
+    SetMainWindow(this);
+}
+
+CVeltrumDlg::~CVeltrumDlg() {
+    if (TheWorker().MainOwner() == this)
+        TheWorker().SetMainOwner(nullptr);
+    SetProtocolHandler(nullptr);
+}
+
+void CVeltrumDlg::CreateControls() {
+    m_menuBar = new QMenuBar(this);
+    auto* content = new QWidget(this);
+    content->setFixedSize(Dlu(0, 0, 260, 240).size());
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setMenuBar(m_menuBar);
+    layout->addWidget(content);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    auto* logo = new QPushButton(content);
+    logo->setFlat(true);
+    logo->setIcon(QPixmap::fromImage(Logo90x20()));
+    logo->setIconSize(Dlu(0, 0, 60, 19).size());
+    logo->setGeometry(Dlu(8, 6, 60, 19));
+    logo->setCursor(Qt::PointingHandCursor);
+    logo->setFocusPolicy(Qt::NoFocus);
+    SetCommandId(logo, 1015);
+
+    const auto button = [](QWidget* parent, int id, const QString& text, const QRect& place) {
+        auto* b = new CKelvoraButton(100, text, parent);
+        b->setGeometry(place);
+        b->setAutoDefault(false);
+        SetCommandId(b, id);
+        return b;
+    };
+    m_connect = button(content, 1055, LoadText(TXT_CONNECT), Dlu(8, 32, 60, 22));
+    m_upload =
+        button(content, 1048, TemplateText("Upload\ndata", "Daten\nladen"), Dlu(8, 60, 60, 22));
+    m_graphs = button(content, 32806, TemplateText("Create\ngraphs", "Grafiken\nerstellen"),
+                      Dlu(8, 88, 60, 22));
+
+    m_vibration = new QGroupBox(TemplateText("Vibration", "Vibration"), content);
+    m_vibration->setGeometry(Dlu(8, 114, 60, 32));
+    SetCommandId(m_vibration, 1136);
+    m_on = button(m_vibration, 1050, TemplateText("On", "Ein"), Dlu(5, 14, 20, 12));
+    m_off = button(m_vibration, 1054, TemplateText("Off", "Aus"), Dlu(32, 14, 20, 12));
+    m_vibration->hide();
+
+    m_wait = new QLabel(TemplateText("Please wait ...", "Bitte warten ..."), content);
+    m_wait->setAlignment(Qt::AlignCenter);
+    m_wait->setGeometry(Dlu(8, 152, 60, 12));
+    m_wait->hide();
+
+    m_output = new COutput(QStringLiteral("IDR_MENU_OUTPUT"), content);
+    m_output->setGeometry(Dlu(75, 6, 178, 158));
+    SetCommandId(m_output, 1010);
+
+    m_chargerGroup = new QGroupBox(LoadText(TXT_CHARGER), content);
+    m_chargerGroup->setGeometry(Dlu(8, 170, 118, 32));
+    SetCommandId(m_chargerGroup, 1118);
+    m_chargers = new QComboBox(content);
+    m_chargers->setGeometry(Dlu(13, 183, 104, 14));
+    SetCommandId(m_chargers, 1052);
+    connect(m_chargers, &QComboBox::activated, this, &CVeltrumDlg::OnChargerActivated);
+
+    m_deviceGroup = new QGroupBox(LoadText(TXT_MODULE), content);
+    m_deviceGroup->setGeometry(Dlu(135, 170, 118, 32));
+    SetCommandId(m_deviceGroup, 1079);
+    m_moduleId = new QLineEdit(content);
+    m_moduleId->setReadOnly(true);
+    m_moduleId->setGeometry(Dlu(141, 183, 104, 14));
+    SetCommandId(m_moduleId, 1051);
+
+    m_baseGroup = new QGroupBox(TemplateText("Base folder", "Basisordner"), content);
+    m_baseGroup->setGeometry(Dlu(7, 206, 246, 28));
+    SetCommandId(m_baseGroup, 1138);
+    m_baseFolder = new QLineEdit(content);
+    m_baseFolder->setReadOnly(true);
+    m_baseFolder->setGeometry(Dlu(12, 217, 214, 14));
+    SetCommandId(m_baseFolder, 1053);
+    m_browse = button(content, 1056, QStringLiteral("..."), Dlu(230, 217, 19, 14));
+
+    for (QWidget* w : std::initializer_list<QWidget*>{m_vibration, m_wait, m_chargerGroup,
+                                                      m_chargers, m_deviceGroup, m_baseGroup})
+        Colour(w);
+}
+
+void CVeltrumDlg::OnInitDialog() {
+    CUsbCommDlg::OnInitDialog();
+    // The connect button changes its command with the connection; it reports the current one.
+    disconnect(m_connect, &QAbstractButton::clicked, this, nullptr);
+    connect(m_connect, &QAbstractButton::clicked, this,
+            [this] { OnCommand(CommandId(m_connect)); });
+    setWindowIcon(ProgramIcon());
+
+    if (FtdiAccessDenied())
+        ShowMessage(FormatText(TXT_NO_ACCESS, {QStringLiteral(VELTRUM_UDEV_RULE)}), MB_OK,
+                    QCoreApplication::applicationName());
+    m_deviceWatch = new CDeviceWatch(this);
+    connect(m_deviceWatch, &CDeviceWatch::Changed, this, &CVeltrumDlg::OnDeviceChange);
+
+    LoadBaseFolder(this);
+    m_baseFolder->setText(BaseFolder());
+    qputenv("TMP", QFile::encodeName(BaseFolder()));
+    LoadNameIndex(BaseFolder());
+
+    BuildMenus();
+    setWindowTitle(QStringLiteral("Kelvora Veltrum - ") + LoadText(TXT_CAPTION_ROLE + m_nRole + 1));
+
+    m_output->CreateStatusImages();
+    Protocol()->ProtocolAllowed = ProtocolAllowed();
+    SetProtocolHandler([this](const QString& line) { AppendProtocol(line); });
+    TheWorker().SetMainOwner(this);
+    TheWorker().Start();
+    m_timer.start();
+
+    TheLink().Enumerate(m_nRole == CRegVT::RoleAdmin);
+    FillChargers();
+    ChooseCharger();
+    UpdateDeviceDisplay();
+    m_upload->setFocus();
+}
+
+void CVeltrumDlg::BuildMenus() {
+    m_menuBar->clear();
+    QList<QPair<QString, int>> popups;
+    switch (m_nRole) {
+    case CRegVT::RolePlus:
+        popups = {{"IDR_MENU_VM", 0}};
+        break;
+    case CRegVT::RoleDentist:
+        popups = {{"IDR_MENU_VM_CONFIG", 0}};
+        break;
+    case CRegVT::RoleConfiguration:
+        popups = {{"IDR_MENU_VM_CONFIG", 0}, {"IDR_MENU_COMM", 0}};
+        break;
+    case CRegVT::RoleAdmin:
+        popups = {{"IDR_MENU_CB", 0}, {"IDR_MENU_VM_ADMIN", 0}, {"IDR_MENU_COMM", 0}};
+        break;
+    default:
+        break;
+    }
+    popups += {{"IDR_MENU", 0}, {"IDR_MENU", 1}};
+    QActionGroup* languages = nullptr;
+    for (const auto& [name, index] : popups) {
+        std::unique_ptr<QMenu> loaded = LoadPopupMenu(name, index);
+        if (!loaded)
+            continue;
+        QMenu* menu = loaded.release();
+        menu->setParent(m_menuBar, menu->windowFlags());
+        for (QAction* action : menu->actions()) {
+            // The shortcuts belong to the window's accelerators; the menu only shows them.
+            if (!action->shortcut().isEmpty()) {
+                action->setText(action->text() + u'\t' +
+                                action->shortcut().toString(QKeySequence::NativeText));
+                action->setShortcut(QKeySequence());
+            }
+            const int id = CommandId(action);
+            if (id == 32813 && m_nRole != CRegVT::RoleAdmin)
+                menu->removeAction(action);
+            if (id == 32891 || id == 32892) {
+                // One language at a time.
+                if (!languages)
+                    languages = new QActionGroup(menu);
+                languages->addAction(action);
+                action->setCheckable(true);
+                action->setChecked((id == 32891) == (CurrentLanguage() == Language::German));
+            }
+        }
+        MenuTip().Attach(menu);
+        m_menuBar->addMenu(menu);
+    }
+    connect(m_menuBar, &QMenuBar::triggered, this,
+            [this](QAction* action) { OnCommand(CommandId(action)); });
+}
+
+bool CVeltrumDlg::ProtocolAllowed() const {
+    return m_nRole >= CRegVT::RoleConfiguration;
+}
+
+bool CVeltrumDlg::OnCommand(int id) {
+    switch (id) {
+    case 1048:
+    case 32818:
+        Download();
+        return true;
+    case 1050:
+    case 1054:
+        if (m_nRole == CRegVT::RoleAdmin)
+            SwitchFeedback(id == 1050);
+        return true;
+    case 1056:
+        if (ChooseBaseFolder(this))
+            LoadNameIndex(BaseFolder());
+        return true;
+    case 1015: {
+        CAboutDlg about(this);
+        about.exec();
+        return true;
+    }
+    case 32891:
+    case 32892:
+        ChangeLanguage(id == 32891 ? QStringLiteral("de") : QStringLiteral("en"));
+        return true;
+    case 32901:
+        SupportFile();
+        return true;
+    case 32803:
+        if (ProtocolAllowed())
+            ToggleProtocol();
+        return true;
+    case 32802:
+        if (ProtocolAllowed())
+            SupportFile();
+        return true;
+    case 32897:
+        if (ProtocolAllowed() && Protocol())
+            Protocol()->Save();
+        return true;
+    case 32801:
+        EraseData();
+        return true;
+    case 32824:
+        ReplyDump();
+        return true;
+    case 32807:
+        m_output->Clear();
+        return true;
+    case 32894:
+        m_output->SaveAs();
+        return true;
+    case 32900:
+        // The command-script window.
+        if (m_nRole >= CRegVT::RoleDentist)
+            NotAvailable();
+        return true;
+    case 32806:
+        // Configuration and Admin see every module and may add the battery classes.
+        CMerge::Run(BaseFolder(), m_nRole > CRegVT::RoleDentist, TheModuleInfo().m_strModuleId,
+                    m_nRole > CRegVT::RoleDentist, NameOrId, this);
+        return true;
+    case 32812: // feedback thresholds
+    case 32813: // feedback mode
+    case 32811: // thresholds
+    case 32810: // parameters
+    case 32782: // module ID
+    case 32800: // info text
+    case 32805: // test dialog
+    case 32798: // module firmware
+    case 32780: // charger chip EEPROM
+    case 32796: // charger firmware
+    case 32825: // parameters from the vendor's list
+    case 32903: // module ID from the vendor's list
+        NotAvailable();
+        return true;
+    default:
+        return CUsbCommDlg::OnCommand(id);
+    }
+}
+
+qintptr CVeltrumDlg::OnMessage(int message, qintptr wParam, qintptr lParam) {
+    switch (message) {
+    case WM_DEV_CONNECT:
+        Connect();
+        return 0;
+    case WM_DEV_DISCONNECT:
+        Disconnect();
+        return 0;
+    default:
+        return CUsbCommDlg::OnMessage(message, wParam, lParam);
+    }
+}
+
+bool CVeltrumDlg::GetTipText(int id, QString& text) {
+    switch (id) {
+    case 1015:
+        text = LoadText(TXT_LOGO_TIP).replace(QStringLiteral("%s"), VersionText());
+        return true;
+    case 1052:
+        text = TheChargerInfo().m_strVersion;
+        return true;
+    case 1051:
+        text = TheModuleInfo().m_strInfo;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CVeltrumDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        return;
+    CUsbCommDlg::keyPressEvent(event);
+}
+
+void CVeltrumDlg::OnClose() {
+    if (m_bClosing)
+        return;
+    m_bClosing = true;
+    m_timer.stop();
+    CWndQueue::Get().CloseAll();
+    setEnabled(false);
+    // The module marks its events read as it sends them: a download in progress is finished
+    // and saved first, the worker is told to end when it is over (DownloadEnded).
+    if (!m_bDownloading)
+        PostTerminate(m_terminate);
+}
+
+bool CVeltrumDlg::OnCmdStart(CDevCmdReply& cmd) {
+    if (&cmd == &m_download) {
+        m_bDownloading = true;
+        m_wait->show();
+    }
+    return true;
+}
+
+bool CVeltrumDlg::OnCmdReply(CDevCmdReply& cmd) {
+    const bool again = CUsbCommDlg::OnCmdReply(cmd);
+    // A failed exchange that is not repeated has dropped the queue: no end report follows.
+    if (&cmd == &m_download && cmd.m_nError != ERR_NONE && !again)
+        DownloadEnded();
+    return again;
+}
+
+void CVeltrumDlg::OnCmdEnd(CDevCmdReply& cmd) {
+    if (&cmd == &m_download)
+        m_wait->hide();
+    cmd.ShowResult(*this);
+    if (&cmd == &m_download)
+        DownloadEnded();
+}
+
+void CVeltrumDlg::DownloadEnded() {
+    m_bDownloading = false;
+    m_wait->hide();
+    if (m_bClosing)
+        PostTerminate(m_terminate);
+}
+
+bool CVeltrumDlg::OnCmdOk(CDevCmdReply& cmd) {
+    if (&cmd == &TheChargerInfo()) {
+        PostStateChanged(STATE_CHARGER);
+        UpdateChargerDisplay();
+        if (m_nRole <= CRegVT::RoleDentist) {
+            m_bAutoIdentify = true;
+            Connect();
+        }
+    } else if (&cmd == &TheModuleInfo()) {
+        m_bAutoIdentify = false;
+        PostStateChanged(STATE_MODULE);
+        UpdateDeviceDisplay();
+    }
+    return false;
+}
+
+bool CVeltrumDlg::OnCmdError(CDevCmdReply& cmd) {
+    const bool module = &cmd == &TheModuleInfo();
+    if (module && m_bAutoIdentify) {
+        // The module was looked for only because a charger turned up: no module, no message.
+        m_bAutoIdentify = false;
+        return false;
+    }
+    if (CUsbCommDlg::OnCmdError(cmd))
+        return true;
+    if (&cmd == &TheChargerInfo()) {
+        TheModuleInfo().Reset();
+        PostStateChanged(STATE_RESET);
+        UpdateChargerDisplay();
+    } else if (module) {
+        PostStateChanged(STATE_MODULE);
+    } else {
+        return false;
+    }
+    UpdateDeviceDisplay();
+    return false;
+}
+
+void CVeltrumDlg::OnLinkFailed() {
+    // Without hotplug notices a charger that went away shows up only here: look again.
+    if (!m_deviceWatch->Active())
+        OnDeviceChange();
+}
+
+void CVeltrumDlg::OnCmdSent(bool real) {
+    m_nIdle = kIdleSeconds;
+    if (real)
+        m_nKeepAlive = kKeepAlives;
+}
+
+void CVeltrumDlg::OnTimer() {
+    if (m_nIdle == 0)
+        return;
+    if (--m_nIdle != 0 || !TheModuleInfo().IsConnected())
+        return;
+    if (--m_nKeepAlive != 0) {
+        m_keepAlive.Post();
+        return;
+    }
+    // Five idle periods without a real command: the module is taken as gone.
+    TheModuleInfo().Reset();
+    Clear();
+    PostStateChanged(STATE_MODULE);
+    UpdateDeviceDisplay();
+}
+
+void CVeltrumDlg::OnDeviceChange() {
+    TheLink().Enumerate(m_nRole == CRegVT::RoleAdmin);
+    if (FillChargers())
+        return;
+    if (FtdiAccessDenied())
+        ShowMessage(FormatText(TXT_NO_ACCESS, {QStringLiteral(VELTRUM_UDEV_RULE)}), MB_OK,
+                    QCoreApplication::applicationName());
+    ChooseCharger();
+}
+
+bool CVeltrumDlg::FillChargers() {
+    const QSignalBlocker blocker(m_chargers);
+    m_chargers->clear();
+    const std::uint64_t accepted = TheLink().AcceptedMask();
+    const QList<CUsbDeviceInfo> devices = TheLink().Devices();
+    const QString current = TheChargerInfo().m_strSerial;
+    bool found = false;
+    for (int i = 0; i < devices.size() && i < CUsbLink::kMaxAccepted; ++i) {
+        if (!(accepted & (std::uint64_t(1) << i)))
+            continue;
+        const QString serial = QString::fromLatin1(devices[i].serial);
+        m_chargers->addItem(serial, i);
+        if (!found && !current.isEmpty() && serial == current) {
+            found = true;
+            m_chargers->setCurrentIndex(m_chargers->count() - 1);
+            TheLink().Select(i);
+        }
+    }
+    if (m_chargers->count() == 1)
+        m_chargers->setCurrentIndex(0);
+    else if (!found)
+        m_chargers->setCurrentIndex(-1);
+    return found;
+}
+
+void CVeltrumDlg::ChooseCharger() {
+    if (m_chargers->count() == 1) {
+        SelectCharger(m_chargers->itemData(0).toInt());
+        return;
+    }
+    // With none to choose, a charger that another program holds (or this user may not open)
+    // is named as the reason.
+    m_chargers->setPlaceholderText(LoadText(
+        m_chargers->count() == 0 ? NoChargerMessage(TheLink().Devices()) : TXT_SELECT_CHARGER));
+    SelectCharger(-1);
+}
+
+void CVeltrumDlg::SelectCharger(int index) {
+    TheLink().Select(index);
+    if (index >= 0) {
+        TheChargerInfo().m_strSerial = QString::fromLatin1(TheLink().Devices().value(index).serial);
+        TheChargerInfo().Post();
+        return;
+    }
+    TheChargerInfo().Reset();
+    TheModuleInfo().Reset();
+    PostStateChanged(STATE_RESET);
+    UpdateChargerDisplay();
+    UpdateDeviceDisplay();
+}
+
+void CVeltrumDlg::OnChargerActivated(int item) {
+    if (item < 0)
+        SelectCharger(-1);
+    else if (m_chargers->itemText(item) != TheChargerInfo().m_strSerial)
+        SelectCharger(m_chargers->itemData(item).toInt());
+}
+
+void CVeltrumDlg::Connect() {
+    TheModuleInfo().Post();
+}
+
+void CVeltrumDlg::Disconnect() {
+    m_nIdle = 0;
+    TheModuleInfo().Reset();
+    // Without a charger the "EC" would only wait in the queue for the next one.
+    if (TheLink().Selected() >= 0)
+        m_endComm.Post();
+    Clear();
+    PostStateChanged(STATE_MODULE);
+    UpdateDeviceDisplay();
+}
+
+void CVeltrumDlg::Download() {
+    if (!TheModuleInfo().IsConnected())
+        Connect();
+    m_download.m_strBaseFolder = BaseFolder();
+    m_download.Post();
+}
+
+void CVeltrumDlg::SwitchFeedback(bool on) {
+    const QString text = FormatText(TXT_SWITCH_FEEDBACK, {LoadText(on ? TXT_ON : TXT_OFF)});
+    if (ShowMessage(text, MB_YESNO, QCoreApplication::applicationName()) != IDYES)
+        return;
+    Download();
+    (on ? m_feedbackOn : m_feedbackOff).Post();
+}
+
+void CVeltrumDlg::EraseData() {
+    if (ShowMessageId(TXT_ERASE, MB_YESNO) != IDYES)
+        return;
+    if (!TheModuleInfo().IsConnected())
+        Connect();
+    m_erase.Post();
+}
+
+void CVeltrumDlg::SupportFile() {
+    QBuffer protocol;
+    protocol.open(QIODevice::WriteOnly);
+    Protocol()->WriteTo(protocol);
+    const QString folder = SupportFolder(BaseFolder(), TheModuleInfo().m_strModuleId);
+    const QString path = WriteSupportFile(folder, QDateTime::currentDateTime(), protocol.data());
+    if (path.isEmpty())
+        return;
+    // Emptied before the box, so that no line that arrives while it is open gets lost.
+    Protocol()->Clear();
+    ShowMessage(FormatText(TXT_SUPPORT_FILE_SAVED, {QDir::toNativeSeparators(path)}), MB_OK,
+                QCoreApplication::applicationName());
+}
+
+void CVeltrumDlg::ReplyDump() {
+    CCommWorker& worker = TheWorker();
+    WriteReplyDump(BaseFolder(), QDateTime::currentDateTime(),
+                   QByteArray(worker.Buffer(), qMax(0, worker.LastLength())));
+}
+
+void CVeltrumDlg::ToggleProtocol() {
+    const bool shown = Protocol()->Toggle();
+    if (QAction* item = FindAction(*m_menuBar, 32803)) {
+        item->setCheckable(true);
+        item->setChecked(shown);
+    }
+}
+
+void CVeltrumDlg::ChangeLanguage(const QString& code) {
+    const bool saved = CReg().WriteStringAt(QString(), QStringLiteral("Language"), code);
+    // The check mark shows the language of the next start, also when the write failed or the
+    // user restarts later.
+    const bool german = StartLanguage(QLocale::system().name()) == Language::German;
+    if (QAction* item = FindAction(*m_menuBar, german ? 32891 : 32892))
+        item->setChecked(true);
+    if (!saved || ShowMessageId(TXT_RESTART, MB_YESNO) != IDYES)
+        return;
+    QProcess::startDetached(ProgramPath(), QCoreApplication::arguments().mid(1));
+    OnClose();
+}
+
+void CVeltrumDlg::UpdateChargerDisplay() {
+    const bool trm = TheChargerInfo().m_nHwVariant & 1;
+    m_chargerGroup->setTitle(trm ? QStringLiteral("TRM") : LoadText(TXT_CHARGER));
+}
+
+void CVeltrumDlg::UpdateDeviceDisplay() {
+    const CInfoCmdVM& module = TheModuleInfo();
+    m_moduleId->setText(module.m_strModuleId);
+    m_deviceGroup->setTitle(LoadText(TXT_MODULE));
+    m_vibration->setVisible(module.m_nVersion >= 1 && m_nRole == CRegVT::RoleAdmin);
+    const bool known = module.IsConnected();
+    m_connect->setText(LoadText(known ? TXT_DISCONNECT : TXT_CONNECT));
+    SetCommandId(m_connect, known ? 358 : 1055);
+    m_menuBar->update();
+}
+
+void CVeltrumDlg::PostStateChanged(int what) {
+    QPointer<CTipDialog> target = qobject_cast<CTipDialog*>(QApplication::activeWindow());
+    if (!target || target == this)
+        return;
+    QMetaObject::invokeMethod(
+        target, [target, what] { target->OnMessage(WM_DEV_IDENTITY, what, 0); },
+        Qt::QueuedConnection);
+}
+
+void CVeltrumDlg::NotAvailable() {
+    ShowMessageId(TXT_NOT_AVAILABLE);
+}
+
+void CVeltrumDlg::Clear() {
+    m_output->Clear();
+}
+
+void CVeltrumDlg::AddText(const QString& text) {
+    m_output->AddText(text);
+}

@@ -1,0 +1,133 @@
+#pragma once
+
+#include "link/ConfigCmds.h"
+#include "link/DevCmd.h"
+#include "link/GetDataCmd.h"
+#include "link/InfoView.h"
+#include "ui/common/UsbDlg.h"
+
+#include <QTimer>
+
+class CDeviceWatch;
+class CKelvoraButton;
+class COutput;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenuBar;
+
+// The program's main window: the selected charger, the connected module and the base folder,
+// the everyday actions as buttons and the service actions in menus chosen by the user role.
+// It owns the commands these actions queue, reacts to the worker's reports, follows chargers
+// being plugged in and out, keeps an idle module connected and writes the support file.
+class CVeltrumDlg : public CUsbCommDlg, private CInfoView {
+    Q_OBJECT
+public:
+    // Seconds without a command before a keep-alive; keep-alives before the module counts as
+    // gone.
+    static constexpr int kIdleSeconds = 117;
+    static constexpr int kKeepAlives = 5;
+
+    // role: CRegVT::Role, fixed for the process.
+    explicit CVeltrumDlg(int role, QWidget* parent = nullptr);
+    ~CVeltrumDlg() override;
+
+    int Role() const { return m_nRole; }
+
+    bool OnCommand(int id) override;
+    qintptr OnMessage(int message, qintptr wParam, qintptr lParam) override;
+    bool GetTipText(int id, QString& text) override;
+
+    // Ends the program through the worker; a download in progress is saved first.
+    void OnClose() override;
+    bool OnCmdStart(CDevCmdReply& cmd) override;
+    bool OnCmdReply(CDevCmdReply& cmd) override;
+    void OnCmdEnd(CDevCmdReply& cmd) override;
+    bool OnCmdOk(CDevCmdReply& cmd) override;
+    bool OnCmdError(CDevCmdReply& cmd) override;
+    void OnCmdSent(bool real) override;
+    void OnLinkFailed() override;
+
+    // One second of the keep-alive clock; the window's timer calls it every 1000 ms.
+    void OnTimer();
+    // A charger was plugged in or out.
+    void OnDeviceChange();
+
+    // The keep-alive clock, so that tests can stop it and tick by hand.
+    QTimer& Timer() { return m_timer; }
+    COutput& Output() { return *m_output; }
+    QComboBox& Chargers() { return *m_chargers; }
+    QMenuBar& MenuBar() { return *m_menuBar; }
+
+public slots:
+    // Enter and Esc do not close the main window.
+    void reject() override {}
+
+protected:
+    void OnInitDialog() override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void CreateControls();
+    void BuildMenus();
+    bool FillChargers();
+    void ChooseCharger();
+    void SelectCharger(int index);
+    void OnChargerActivated(int item);
+    void Connect();
+    void Disconnect();
+    void Download();
+    // The download command is over, saved or failed.
+    void DownloadEnded();
+    void SwitchFeedback(bool on);
+    void EraseData();
+    void SupportFile();
+    void ReplyDump();
+    void ToggleProtocol();
+    void ChangeLanguage(const QString& code);
+    void UpdateChargerDisplay();
+    void UpdateDeviceDisplay();
+    void PostStateChanged(int what);
+    void NotAvailable();
+    bool ProtocolAllowed() const;
+
+    // CInfoView: the output list.
+    void Clear() override;
+    void AddText(const QString& text) override;
+
+    const int m_nRole;
+    QMenuBar* m_menuBar = nullptr;
+    CKelvoraButton* m_connect = nullptr;
+    CKelvoraButton* m_upload = nullptr;
+    CKelvoraButton* m_graphs = nullptr;
+    CKelvoraButton* m_on = nullptr;
+    CKelvoraButton* m_off = nullptr;
+    CKelvoraButton* m_browse = nullptr;
+    QComboBox* m_chargers = nullptr;
+    QLineEdit* m_moduleId = nullptr;
+    QLineEdit* m_baseFolder = nullptr;
+    QGroupBox* m_vibration = nullptr;
+    QGroupBox* m_chargerGroup = nullptr;
+    QGroupBox* m_deviceGroup = nullptr;
+    QGroupBox* m_baseGroup = nullptr;
+    QLabel* m_wait = nullptr;
+    COutput* m_output = nullptr;
+
+    CEraseDataCmd m_erase;
+    CGetDataCmd m_download;
+    CMotorCmd m_feedbackOff{false};
+    CMotorCmd m_feedbackOn{true};
+    CKeepAliveCmd m_keepAlive;
+    CDevCmdNoReply m_endComm{QStringLiteral("EC")};
+    CTerminateCmd m_terminate;
+
+    bool m_bAutoIdentify = false;
+    // Between the download's start and its end; the window closes only after it.
+    bool m_bDownloading = false;
+    bool m_bClosing = false;
+    int m_nKeepAlive = kKeepAlives;
+    int m_nIdle = 0;
+    QTimer m_timer;
+    CDeviceWatch* m_deviceWatch = nullptr;
+};

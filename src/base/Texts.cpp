@@ -1,0 +1,250 @@
+#include "base/Texts.h"
+
+#include "base/ThreadCall.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QLocale>
+#include <QMutex>
+#include <QStringList>
+
+#include <atomic>
+
+namespace {
+
+std::atomic<Language> g_language{Language::English};
+MessageBoxHandler g_messageBox;
+ProtocolHandler g_protocol;
+
+// One line per entry: the id, a TAB and the text, with \n, \t and \\ escaped.
+QHash<int, QString> ParseTable(const QString& path) {
+    QHash<int, QString> table;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return table;
+    const QString all = QString::fromUtf8(file.readAll());
+    for (const QString& line : all.split(u'\n')) {
+        const qsizetype tab = line.indexOf(u'\t');
+        bool ok = false;
+        const int id = tab > 0 ? line.left(tab).toInt(&ok) : 0;
+        if (!ok)
+            continue;
+        QString text;
+        const QString raw = line.mid(tab + 1);
+        for (qsizetype i = 0; i < raw.size(); ++i) {
+            if (raw[i] == u'\\' && i + 1 < raw.size()) {
+                const QChar e = raw[++i];
+                text += e == u'n' ? QChar(u'\n') : e == u't' ? QChar(u'\t') : e;
+            } else if (raw[i] != u'\r') {
+                text += raw[i];
+            }
+        }
+        table.insert(id, text);
+    }
+    return table;
+}
+
+const QHash<int, QString>& Table(Language language) {
+    static const QHash<int, QString> english = ParseTable(QStringLiteral(":/strings/en.txt"));
+    static const QHash<int, QString> german = ParseTable(QStringLiteral(":/strings/de.txt"));
+    return language == Language::German ? german : english;
+}
+
+} // namespace
+
+void SetLanguage(Language language) {
+    g_language = language;
+}
+
+Language CurrentLanguage() {
+    return g_language;
+}
+
+QString LanguageSuffix() {
+    return g_language == Language::German ? QStringLiteral("_DE") : QStringLiteral("_EN");
+}
+
+Language SystemLanguage() {
+    return QLocale::system().language() == QLocale::German ? Language::German : Language::English;
+}
+
+QString LoadText(int id) {
+    return Table(g_language).value(id);
+}
+
+QString FormatText(int id, const QStringList& args) {
+    QString text = LoadText(id);
+    // Replace from the highest number down so that %1 does not eat the start of %10.
+    for (qsizetype i = args.size(); i >= 1; --i)
+        text.replace(QStringLiteral("%") + QString::number(i), args[i - 1]);
+    return text;
+}
+
+void SetMessageBoxHandler(MessageBoxHandler handler) {
+    g_messageBox = std::move(handler);
+}
+
+QString AnswerName(int answer) {
+    static const char* const names[] = {"OK", "CANCEL", "ABORT", "RETRY", "IGNORE", "YES", "NO"};
+    return answer >= 1 && answer <= 7 ? QString::fromLatin1(names[answer - 1])
+                                      : QStringLiteral("???");
+}
+
+int ShowMessage(const QString& text, unsigned style, const QString& caption) {
+    int answer = 0;
+    // The box is a widget and the protocol ends in one: both run on the main thread, whichever
+    // thread asks (the worker does, for commands that report their result in a box).
+    CallOnMainThread([&] {
+        if (g_messageBox) {
+            answer = g_messageBox(text, style, caption);
+        } else {
+            switch (style & 0xF) {
+            case MB_OKCANCEL:
+            case MB_RETRYCANCEL:
+                answer = IDCANCEL;
+                break;
+            case MB_YESNO:
+                answer = IDNO;
+                break;
+            default:
+                answer = IDOK;
+            }
+        }
+        WriteProtocol(QStringLiteral("MsgBox: %1\n%2 [%3]").arg(caption, text, AnswerName(answer)));
+    });
+    return answer;
+}
+
+int ShowMessageId(int id, unsigned style) {
+    return ShowMessage(LoadText(id), style, QCoreApplication::applicationName());
+}
+
+void SetProtocolHandler(ProtocolHandler handler) {
+    g_protocol = std::move(handler);
+}
+
+void WriteProtocol(const QString& line) {
+    CallOnMainThread([&] {
+        if (g_protocol)
+            g_protocol(line);
+    });
+}
+
+QString BinaryText16(std::uint16_t value) {
+    QString text = QStringLiteral("00000000 00000000");
+    for (int bit = 15, pos = 0; bit >= 0; --bit, ++pos) {
+        if (bit == 7)
+            ++pos;
+        if (value & (1u << bit))
+            text[pos] = u'1';
+    }
+    return text;
+}
+
+std::optional<std::uint32_t> ScanUnsigned(QStringView text) {
+    qsizetype i = 0;
+    while (i < text.size() && text[i].isSpace())
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
+        negative = text[i++] == u'-';
+    const qsizetype firstDigit = i;
+    std::uint32_t value = 0;
+    while (i < text.size() && text[i] >= u'0' && text[i] <= u'9')
+        value = value * 10u + static_cast<std::uint32_t>(text[i++].unicode() - u'0');
+    if (i == firstDigit)
+        return std::nullopt;
+    return negative ? 0u - value : value;
+}
+
+std::uint16_t ScanUShort(QStringView text) {
+    return static_cast<std::uint16_t>(ScanUnsigned(text).value_or(0));
+}
+
+Language LanguageForCode(const QString& code) {
+    return code.left(2).toUpper() == u"DE" ? Language::German : Language::English;
+}
+
+void AppendText(QString& text, int id) {
+    text += LoadText(id);
+}
+
+int ShowError(const std::exception& error) {
+    const QString text = QString::fromLocal8Bit(error.what()).left(256);
+    if (text.isEmpty())
+        return IDCANCEL;
+    return ShowMessage(text, MB_OK, QCoreApplication::applicationName());
+}
+
+bool ScanOne(QStringView text, std::int32_t& out) {
+    const std::optional<std::uint32_t> value = ScanUnsigned(text);
+    if (!value)
+        return false;
+    out = static_cast<std::int32_t>(*value);
+    return true;
+}
+
+bool ScanOne(QStringView text, double& out) {
+    // The longest prefix after blanks that reads as a number, like strtod.
+    qsizetype start = 0;
+    while (start < text.size() && text[start].isSpace())
+        ++start;
+    for (qsizetype end = text.size(); end > start; --end) {
+        bool ok = false;
+        const double value = QLocale::c().toDouble(text.sliced(start, end - start), &ok);
+        if (ok) {
+            out = value;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::uint32_t ScanPair(QStringView text, QChar sep) {
+    const qsizetype at = text.indexOf(sep);
+    if (at < 0)
+        return 0;
+    const std::optional<std::uint32_t> first = ScanUnsigned(text.left(at));
+    const std::optional<std::uint32_t> second = ScanUnsigned(text.sliced(at + 1));
+    if (!first || !second)
+        return 0;
+    return ((*first & 0xFFFFu) << 16) + (*second & 0xFFFFu);
+}
+
+QString NextToken(const QString& text, qsizetype& pos, QChar sep) {
+    if (pos < 0)
+        return QString();
+    const qsizetype end = text.indexOf(sep, pos);
+    QString token;
+    if (end < 0) {
+        token = text.mid(pos);
+        pos = -1;
+    } else {
+        token = text.mid(pos, end - pos);
+        pos = end + 1;
+    }
+    return token;
+}
+
+void ReplaceChars(QString& text, QStringView set, QChar with) {
+    for (QChar& c : text) {
+        if (set.contains(c))
+            c = with;
+    }
+}
+
+bool PathExists(const QString& folder, const QString& name) {
+    return QFileInfo::exists(QDir(folder).filePath(name));
+}
+
+bool IsFolder(const QString& path) {
+    return QFileInfo(path).isDir();
+}
+
+void StripTrailingBackslash(QString& path) {
+    if (path.endsWith(u'\\') || path.endsWith(u'/'))
+        path.chop(1);
+}

@@ -1,0 +1,350 @@
+#include "ui/graphs/GraphsDlg.h"
+
+#include "data/CDataFile.h"
+#include "graphs/CGraph.h"
+#include "graphs/ExportImage.h"
+#include "ui/graphs/GraphLayoutDlg.h"
+#include "graphs/GraphResources.h"
+#include "graphs/Logos.h"
+#include "data/NightsCsv.h"
+#include "data/Prepare.h"
+#include "graphs/PrintWin.h"
+#include "ui/graphs/TabCtrlOD.h"
+#include "base/Texts.h"
+#include "ui/common/ToolTip.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QMenuBar>
+#include <QResizeEvent>
+#include <QSaveFile>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTextStream>
+#include <QVBoxLayout>
+#include <QWindowStateChangeEvent>
+
+namespace {
+
+constexpr std::uint32_t kMinimumVersion = 768;
+
+QString TemplateText(const char* english, const char* german) {
+    return QString::fromUtf8(CurrentLanguage() == Language::German ? german : english);
+}
+
+QAction* AddItem(QMenu* menu, int id, const QString& text) {
+    QAction* action = menu->addAction(text);
+    SetCommandId(action, id);
+    return action;
+}
+
+} // namespace
+
+CGraphsDlg::CGraphsDlg(const QString& folder, bool extraInfo, QWidget* owner)
+    : CTipDialog(QStringLiteral("IDD_GRAPHS"), owner), m_folder(folder),
+      m_tabs(new CTabCtrlOD(m_events.Nights(), extraInfo, this)),
+      m_scrollBar(new QScrollBar(Qt::Horizontal, this)), m_menuBar(new QMenuBar(this)) {
+    setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    setWindowTitle(QStringLiteral("Kelvora Graphs"));
+    setWindowIcon(ProgramIcon());
+    setSizeGripEnabled(false);
+    SetCommandId(m_tabs, 1009);
+    GraphResources::Create();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setMenuBar(m_menuBar);
+    layout->addWidget(m_tabs, 1);
+    layout->addWidget(m_scrollBar);
+    BuildMenu();
+    setMinimumSize(m_tabs->HeaderWidth(), 400);
+
+    connect(m_tabs, &CTabCtrlOD::currentChanged, this, &CGraphsDlg::OnTabChanged);
+    connect(m_scrollBar, &QScrollBar::valueChanged, this, &CGraphsDlg::OnScroll);
+    connect(this, &QDialog::finished, this, &QObject::deleteLater);
+}
+
+CGraphsDlg::~CGraphsDlg() {
+    CWndQueue::Get().Remove(this);
+}
+
+void CGraphsDlg::BuildMenu() {
+    QMenu* file = m_menuBar->addMenu(TemplateText("File", "Datei"));
+    AddItem(file, 32888, TemplateText("Save selected graph", "Ausgewählte Grafik speichern"));
+    AddItem(file, 32889, TemplateText("Save all graphs", "Alle Grafiken speichern"));
+    file->addSeparator();
+    AddItem(file, 32950, TemplateText("Save statistics as CSV", "Statistik als CSV speichern"));
+    QMenu* print = m_menuBar->addMenu(TemplateText("Print", "Drucken"));
+    AddItem(print, 32874, TemplateText("Selected graph", "Ausgewählte Grafik"));
+    AddItem(print, 32875, TemplateText("All graphs", "Alle Grafiken"));
+    print->addSeparator();
+    AddItem(print, 32876, TemplateText("Select new printer ...", "Neuen Drucker auswählen ..."));
+    SetCommandId(m_menuBar->addAction(TemplateText("Labels", "Beschriftung")), 32886);
+    // In a menu of its own, so that its check mark can be seen.
+    QMenu* options = m_menuBar->addMenu(TemplateText("Options", "Optionen"));
+    m_testBurstsItem = AddItem(options, 32902, TemplateText("No test bursts", "Keine Testbursts"));
+    m_testBurstsItem->setCheckable(true);
+    for (QMenu* menu : {file, print, options})
+        MenuTip().Attach(menu);
+    connect(m_menuBar, &QMenuBar::triggered, this,
+            [this](QAction* action) { OnCommand(CommandId(action)); });
+}
+
+bool CGraphsDlg::LoadFile(const QString& path, const CTimeRange& range1, const CTimeRange& range2) {
+    CDataFile file;
+    if (!file.Open(path))
+        return false;
+    QString message;
+    if (!file.Validate(kMinimumVersion, message)) {
+        ShowMessage(message, MB_OK, QCoreApplication::applicationName());
+        return false;
+    }
+    m_events.LoadFile(file, range1);
+    m_events.LoadFile(file, range2);
+    return true;
+}
+
+bool CGraphsDlg::Open(bool includeTestBursts) {
+    if (m_events.GetCount() == 0)
+        return false;
+    Prepare(m_events, includeTestBursts);
+    m_events.Nights().ComputeAll();
+    m_noTestBursts = !includeTestBursts;
+    m_testBurstsItem->setChecked(m_noTestBursts);
+    Fill();
+    CWndQueue::Get().Add(this);
+    show();
+    OnTabChanged(); // fits again now that the window frame is known
+    return true;
+}
+
+void CGraphsDlg::Fill() {
+    m_tabs->CreateDiagrams();
+    for (int tab = 0; tab < kGraphCount; ++tab) {
+        CGraph& graph = m_tabs->Graph(tab);
+        FitWindow(graph);
+        graph.rect =
+            m_tabs->DisplayAreaFor(graph.rect.size().expandedTo(QSize(m_tabs->HeaderWidth(), 0)));
+    }
+    OnTabChanged();
+}
+
+void CGraphsDlg::FitWindow(const CGraph& graph) {
+    const QSize display = graph.rect.size().expandedTo(QSize(m_tabs->HeaderWidth(), 0));
+    const QSize tabs = m_tabs->SizeFor(display);
+    QSize size(tabs.width(),
+               tabs.height() + m_menuBar->sizeHint().height() + m_scrollBar->sizeHint().height());
+    // Never beyond the screen, frame included: a wider diagram scrolls, a taller one is laid
+    // out to the height there is, so that its dates and the scroll bar stay in reach.
+    if (const QScreen* shown = screen()) {
+        const QSize frame = frameGeometry().size() - geometry().size();
+        size = size.boundedTo(shown->availableGeometry().size() - frame);
+    }
+    resize(size);
+}
+
+void CGraphsDlg::OnTabChanged() {
+    CGraph* graph = m_tabs->Current();
+    if (!graph)
+        return;
+    if (!m_tabs->maximized)
+        FitWindow(*graph);
+    FitDiagramsToWindow();
+}
+
+void CGraphsDlg::UpdateScrollBar() {
+    const CGraph* graph = m_tabs->Current();
+    const int visible = graph ? graph->rect.width() : 0;
+    if (!graph || visible >= graph->width) {
+        const QSignalBlocker block(m_scrollBar);
+        m_scrollBar->setRange(0, 0);
+        m_scrollBar->setEnabled(false);
+        return;
+    }
+    const QSignalBlocker block(m_scrollBar);
+    m_scrollBar->setRange(0, graph->width - visible);
+    m_scrollBar->setPageStep(std::max(1, graph->Count() * graph->Pitch() / 8));
+    m_scrollBar->setSingleStep(1);
+    m_scrollBar->setValue(graph->scrollOffset);
+    m_scrollBar->setEnabled(true);
+}
+
+void CGraphsDlg::OnScroll(int position) {
+    if (CGraph* graph = m_tabs->Current()) {
+        graph->scrollOffset = position;
+        m_tabs->update();
+    }
+}
+
+void CGraphsDlg::FitDiagramsToWindow() {
+    if (!m_tabs->Current() || m_tabs->minimized)
+        return;
+    layout()->activate();
+    const QRect display = m_tabs->DisplayArea();
+    for (int tab = 0; tab < kGraphCount; ++tab) {
+        CGraph& graph = m_tabs->Graph(tab);
+        if ((m_tabs->maximized || &graph == m_tabs->Current()) && graph.rect != display) {
+            graph.rect = display;
+            graph.Layout();
+        }
+    }
+    UpdateScrollBar();
+    m_tabs->update();
+}
+
+void CGraphsDlg::resizeEvent(QResizeEvent* event) {
+    CTipDialog::resizeEvent(event);
+    FitDiagramsToWindow();
+}
+
+void CGraphsDlg::changeEvent(QEvent* event) {
+    CTipDialog::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || !m_tabs->Current())
+        return;
+    const Qt::WindowStates old = static_cast<QWindowStateChangeEvent*>(event)->oldState();
+    if (isMinimized()) {
+        m_tabs->minimized = true;
+    } else if (isMaximized() && !(old & Qt::WindowMaximized)) {
+        m_tabs->minimized = false;
+        m_tabs->maximized = true;
+        for (int tab = 0; tab < kGraphCount; ++tab)
+            m_tabs->Graph(tab).savedRect = m_tabs->Graph(tab).rect;
+        FitDiagramsToWindow();
+    } else if (m_tabs->minimized) {
+        m_tabs->minimized = false;
+    } else if (m_tabs->maximized && !isMaximized()) {
+        m_tabs->maximized = false;
+        for (int tab = 0; tab < kGraphCount; ++tab) {
+            CGraph& graph = m_tabs->Graph(tab);
+            graph.rect = graph.savedRect;
+            graph.Layout();
+        }
+        OnTabChanged();
+    }
+}
+
+bool CGraphsDlg::OnCommand(int id) {
+    switch (id) {
+    case 32888:
+        if (SaveImage(-1))
+            ShowStored();
+        return true;
+    case 32889:
+        SaveAll();
+        return true;
+    case 32950:
+        if (SaveStatistics())
+            ShowStored();
+        return true;
+    case 32874:
+        Print(m_tabs->CurrentTab(), m_tabs->CurrentTab());
+        return true;
+    case 32875:
+        Print(0, kGraphCount - 1);
+        return true;
+    case 32876:
+        CPrintWin::SelectPrinter(AppPrinter(), this);
+        return true;
+    case 32886:
+        EditLayout();
+        return true;
+    case 32902:
+        ToggleTestBursts();
+        return true;
+    default:
+        return CTipDialog::OnCommand(id);
+    }
+}
+
+bool CGraphsDlg::SaveImage(int tab) {
+    if (tab == -1)
+        tab = m_tabs->CurrentTab();
+    return ::SaveImage(m_tabs->Graph(tab), tab, m_folder);
+}
+
+void CGraphsDlg::ShowStored() const {
+    ShowMessage(LoadText(142) + m_folder, MB_OK, QCoreApplication::applicationName());
+}
+
+void CGraphsDlg::SaveAll() {
+    QList<CGraph*> graphs;
+    for (int tab = 0; tab < kGraphCount; ++tab)
+        graphs.append(&m_tabs->Graph(tab));
+    if (SaveImages(graphs, m_folder))
+        ShowStored();
+}
+
+QString CGraphsDlg::StatisticsFileName() const {
+    // The PNG files' name rule, so that the table sorts next to the diagrams.
+    QString path = ImageFileName(m_folder, m_tabs->Data().name, 1, 0);
+    path.chop(QStringLiteral("_Bar_Graph_0.png").size());
+    return path + QStringLiteral("_Statistics.csv");
+}
+
+bool CGraphsDlg::SaveStatistics() {
+    const QString path = StatisticsFileName();
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly)) {
+        QTextStream out(&file);
+        WriteNightsCsv(out, m_events.Nights());
+        out.flush();
+        if (file.commit())
+            return true;
+    }
+    ShowMessage(FormatText(421, {QDir::toNativeSeparators(path)}), MB_OK,
+                QCoreApplication::applicationName());
+    return false;
+}
+
+void CGraphsDlg::Print(int firstTab, int lastTab) {
+    CPrintWin job;
+    if (!job.StartJob(this))
+        return;
+    for (int tab = firstTab; tab <= lastTab; ++tab)
+        job.PrintImage(m_tabs->Graph(tab).Render());
+}
+
+void CGraphsDlg::EditLayout() {
+    CGraph* graph = m_tabs->Current();
+    if (!graph)
+        return;
+    GraphLayout layout;
+    graph->ExportLayout(layout);
+    CGraphLayoutDlg dialog(layout, this);
+    if (dialog.exec() == QDialog::Accepted)
+        ApplyLayout(dialog.Layout());
+}
+
+void CGraphsDlg::ApplyLayout(const GraphLayout& layout) {
+    CGraph* graph = m_tabs->Current();
+    const bool shared =
+        layout.name != m_tabs->Data().name || layout.axisTitle != m_tabs->Data().axisTitle;
+    graph->ImportLayout(layout);
+    for (int tab = 0; tab < kGraphCount; ++tab) {
+        if (shared || &m_tabs->Graph(tab) == graph)
+            m_tabs->Graph(tab).Layout();
+    }
+    UpdateScrollBar();
+    m_tabs->update();
+}
+
+void CGraphsDlg::ToggleTestBursts() {
+    m_noTestBursts = !m_noTestBursts;
+    m_testBurstsItem->setChecked(m_noTestBursts);
+    ReclassifyTestBursts(m_events, !m_noTestBursts);
+    m_events.Nights().ComputeAll();
+    Fill();
+}
+
+CWndQueue& CWndQueue::Get() {
+    static CWndQueue queue;
+    return queue;
+}
+
+void CWndQueue::CloseAll() {
+    const QList<CGraphsDlg*> windows = m_windows;
+    for (CGraphsDlg* window : windows)
+        delete window;
+    m_windows.clear();
+}

@@ -1,0 +1,692 @@
+// The main window against the simulated charger, with scripted message-box answers: charger
+// choice and identification by role, menus by role, arrival and removal, the silent automatic
+// identification, battery lines, the keep-alive clock, erase, feedback on and off, closing during
+// a download, the language menu, the support file and reply dump, unavailable commands and
+// closing through the worker.
+
+#include "link/CommWorker.h"
+#include "ui/common/FolderPicker.h"
+#include "link/InfoCmd.h"
+#include "ui/common/MsgBox.h"
+#include "ui/common/MyButton.h"
+#include "ui/common/Output.h"
+#include "ui/common/OutputDlg.h"
+#include "base/Reg.h"
+#include "drivers/sim/SimCharger.h"
+#include "app/SupportFile.h"
+#include "base/Texts.h"
+#include "link/UsbLink.h"
+#include "app/VeltrumDlg.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+enum Role : int { Patient = -1, Plus, Dentist, Configuration, Admin };
+
+// The window with a hook that runs on the user-interface thread just before a successful
+// exchange is handled, while the worker waits.
+class Window : public CVeltrumDlg {
+public:
+    using CVeltrumDlg::CVeltrumDlg;
+    bool OnCmdOk(CDevCmdReply& cmd) override {
+        if (beforeOk)
+            beforeOk(cmd);
+        return CVeltrumDlg::OnCmdOk(cmd);
+    }
+    std::function<void(CDevCmdReply&)> beforeOk;
+};
+
+void InstallChargers(int count) {
+    std::vector<std::unique_ptr<CFtDriver>> drivers;
+    for (int i = 0; i < count; ++i)
+        drivers.push_back(std::make_unique<CSimDriver>());
+    TheLink().SetDrivers(std::move(drivers));
+}
+
+// The command texts the charger received, without checksum lines.
+QStringList Frames() {
+    QStringList texts;
+    for (const QByteArray& frame : TheSimCharger().ReceivedFrames()) {
+        const qsizetype lf = frame.indexOf('\n');
+        texts << QString::fromLatin1(lf < 0 ? frame : frame.left(lf));
+    }
+    return texts;
+}
+
+QStringList Lines(COutput& list) {
+    QStringList lines;
+    for (int i = 0; i < list.count(); ++i)
+        lines << list.item(i)->text();
+    return lines;
+}
+
+QStringList MenuTitles(QMenuBar& bar) {
+    QStringList titles;
+    for (QAction* action : bar.actions())
+        titles << action->text();
+    return titles;
+}
+
+bool HasCommand(QMenuBar& bar, int id) {
+    for (QAction* top : bar.actions()) {
+        for (QAction* action : top->menu()->actions()) {
+            if (CommandId(action) == id)
+                return true;
+        }
+    }
+    return false;
+}
+
+QLineEdit* Field(QWidget& window, int id) {
+    for (auto* edit : window.findChildren<QLineEdit*>()) {
+        if (CommandId(edit) == id)
+            return edit;
+    }
+    return nullptr;
+}
+
+QAbstractButton* Button(QWidget& window, int id) {
+    for (auto* button : window.findChildren<QAbstractButton*>()) {
+        if (CommandId(button) == id)
+            return button;
+    }
+    return nullptr;
+}
+
+QAction* MenuItem(QMenuBar& bar, int id) {
+    for (QAction* top : bar.actions()) {
+        for (QAction* action : top->menu()->actions()) {
+            if (CommandId(action) == id)
+                return action;
+        }
+    }
+    return nullptr;
+}
+
+// The program's own message box, answered with a click on the button of the given answer.
+int AnswerInBox(const QString& text, unsigned style, const QString& caption, int answer) {
+    CMsgBox box(text, caption, style, QApplication::activeWindow());
+    QTimer::singleShot(0, &box, [&box, answer] {
+        if (answer == IDOK || answer == IDYES || answer == IDRETRY)
+            box.FirstButton().click();
+        else if (box.SecondButton())
+            box.SecondButton()->click();
+        else
+            box.reject();
+    });
+    return box.exec();
+}
+
+QString ConnectText(QWidget& window) {
+    for (auto* button : window.findChildren<QAbstractButton*>()) {
+        if (CommandId(button) == 1055 || CommandId(button) == 358)
+            return button->text();
+    }
+    return QString();
+}
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_config;
+    QTemporaryDir m_base;
+    QStringList m_boxes;
+    QList<int> m_answers;
+    // Whether each box was shown on the user-interface thread.
+    QList<bool> m_boxOnGuiThread;
+    // Answer through the program's message box instead of returning the answer.
+    bool m_realBoxes = false;
+
+    std::unique_ptr<Window> Open(int role, int chargers = 1) {
+        InstallChargers(chargers);
+        auto window = std::make_unique<Window>(role);
+        window->show();
+        window->activateWindow();
+        if (!QTest::qWaitForWindowActive(window.get()))
+            qWarning("the main window did not become active");
+        return window;
+    }
+
+    // Closes the window as the title bar does and waits for the worker to end it.
+    static void Close(Window& window) {
+        window.close();
+        QTRY_VERIFY(!window.isVisible());
+        QVERIFY(TheWorker().wait(5000));
+        QCOMPARE(window.result(), 2);
+    }
+
+    void WaitForModule(Window& window) {
+        QTRY_COMPARE(Field(window, 1051)->text(), QStringLiteral("K-104233"));
+        QTRY_VERIFY(!TheLink().IsOpen());
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_config.isValid() && m_base.isValid());
+        qputenv("KELVORA_CONFIG_DIR", m_config.path().toLocal8Bit());
+        QVERIFY(CRegVT().SetDataPath(m_base.path()));
+        SetLanguage(Language::English);
+        SetMessageBoxHandler([this](const QString& text, unsigned style, const QString& caption) {
+            m_boxes << text;
+            m_boxOnGuiThread << (QThread::currentThread() == qApp->thread());
+            const int answer = m_answers.isEmpty() ? int(IDCANCEL) : m_answers.takeFirst();
+            return m_realBoxes ? AnswerInBox(text, style, caption, answer) : answer;
+        });
+    }
+    void init() {
+        m_boxes.clear();
+        m_answers.clear();
+        m_boxOnGuiThread.clear();
+        m_realBoxes = false;
+        TheChargerInfo().Reset();
+        TheModuleInfo().Reset();
+        TheSimCharger().SetFaults({});
+        TheSimCharger().WithModule([](CSimModule& m) { m.batteryMv = 3850; });
+        TheSimCharger().ClearReceivedFrames();
+        // An empty base folder: no data files, no module folders of earlier downloads.
+        QDir(m_base.path()).removeRecursively();
+        QVERIFY(QDir().mkpath(m_base.path()));
+    }
+
+    // One charger at start is selected and identified; the module is identified with it for
+    // Patient, Plus and Dentist, only on Connect for Configuration and Admin. The role also
+    // decides caption and menus.
+    void oneChargerByRole_data() {
+        QTest::addColumn<int>("role");
+        QTest::addColumn<bool>("automatic");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QStringList>("menus");
+        QTest::addColumn<bool>("feedbackMode");
+        QTest::newRow("Patient") << int(Patient) << true << "Kelvora Veltrum - Patient"
+                                 << QStringList{"Language", "Info"} << false;
+        QTest::newRow("Plus") << int(Plus) << true << "Kelvora Veltrum - Plus"
+                              << QStringList{"Zur-Udure", "Language", "Info"} << false;
+        QTest::newRow("Dentist") << int(Dentist) << true << "Kelvora Veltrum - Dentist"
+                                 << QStringList{"Zur-Udure", "Language", "Info"} << false;
+        QTest::newRow("Configuration")
+            << int(Configuration) << false << "Kelvora Veltrum - Configuration"
+            << QStringList{"Zur-Udure", "Protocol", "Language", "Info"} << false;
+        QTest::newRow("Admin") << int(Admin) << false << "Kelvora Veltrum - Admin"
+                               << QStringList{"Vareriz-Ezu", "Zur-Udure", "Protocol", "Language",
+                                              "Info"}
+                               << true;
+    }
+    void oneChargerByRole() {
+        QFETCH(int, role);
+        QFETCH(bool, automatic);
+        QFETCH(QString, caption);
+        QFETCH(QStringList, menus);
+        QFETCH(bool, feedbackMode);
+        auto window = Open(role);
+        QCOMPARE(window->windowTitle(), caption);
+        QCOMPARE(MenuTitles(window->MenuBar()), menus);
+        QCOMPARE(HasCommand(window->MenuBar(), 32813), feedbackMode);
+        QCOMPARE(window->Chargers().count(), 1);
+        QCOMPARE(window->Chargers().currentText(), QStringLiteral("SIM0001"));
+        QTRY_VERIFY(TheChargerInfo().m_nVersion > 0);
+        if (automatic) {
+            WaitForModule(*window);
+        } else {
+            QTest::qWait(500);
+            QCOMPARE(Frames(), QStringList{"#CGV"});
+            QCOMPARE(ConnectText(*window), QStringLiteral("Connect\nKelvora"));
+            QTest::keyClick(window.get(), Qt::Key_F9);
+            WaitForModule(*window);
+        }
+        QCOMPARE(ConnectText(*window), QStringLiteral("Disconnect\nKelvora"));
+        QVERIFY(m_boxes.isEmpty());
+
+        // F10 disconnects: identity gone, "EC" to the module, list emptied.
+        QTest::keyClick(window.get(), Qt::Key_F10);
+        QTRY_COMPARE(Field(*window, 1051)->text(), QString());
+        QCOMPARE(window->Output().count(), 0);
+        QTRY_COMPARE(Frames().last(), QStringLiteral("EC"));
+        QCOMPARE(ConnectText(*window), QStringLiteral("Connect\nKelvora"));
+        Close(*window);
+    }
+
+    // Two chargers: none is chosen, the list asks for a choice, and closing sends nothing.
+    void twoChargers() {
+        auto window = Open(Admin, 2);
+        QCOMPARE(window->Chargers().count(), 2);
+        QCOMPARE(window->Chargers().currentIndex(), -1);
+        QCOMPARE(window->Chargers().placeholderText(), QStringLiteral("Please select charger"));
+        QCOMPARE(TheLink().Selected(), -1);
+        Close(*window);
+        QCOMPARE(Frames(), QStringList{});
+    }
+
+    // Closing with a charger sends "EC" through the worker.
+    void closeWithCharger() {
+        auto window = Open(Configuration);
+        QTRY_VERIFY(TheChargerInfo().m_nVersion > 0);
+        Close(*window);
+        QCOMPARE(Frames().last(), QStringLiteral("EC"));
+    }
+
+    // Unplugging the selected charger resets both identities; plugging it in again identifies
+    // it anew.
+    void removeAndArrive() {
+        auto window = Open(Patient);
+        WaitForModule(*window);
+        InstallChargers(0);
+        window->OnDeviceChange();
+        QCOMPARE(window->Chargers().count(), 0);
+        QCOMPARE(window->Chargers().placeholderText(), QStringLiteral("Please attach charger"));
+        QCOMPARE(TheLink().Selected(), -1);
+        QCOMPARE(TheChargerInfo().m_strSerial, QString());
+        QVERIFY(!TheModuleInfo().IsConnected());
+        QCOMPARE(Field(*window, 1051)->text(), QString());
+        QCOMPARE(ConnectText(*window), QStringLiteral("Connect\nKelvora"));
+
+        InstallChargers(1);
+        window->OnDeviceChange();
+        QCOMPARE(window->Chargers().currentText(), QStringLiteral("SIM0001"));
+        WaitForModule(*window);
+        Close(*window);
+    }
+
+    // The module looked for automatically after the charger does not answer: no box, no
+    // repetition.
+    void silentAutomaticIdentification() {
+        InstallChargers(1);
+        Window window(Patient);
+        window.beforeOk = [](CDevCmdReply& cmd) {
+            if (&cmd == &TheChargerInfo()) {
+                CSimFaults faults;
+                faults.dropReplies = 3;
+                TheSimCharger().SetFaults(faults);
+            }
+        };
+        window.show();
+        QTRY_VERIFY(Frames().contains("GP"));
+        QTest::qWait(int(CInfoCmdVM::kTimeout) + 1000); // the reply wait runs out
+        QCOMPARE(Frames(), (QStringList{"#CGV", "GP"}));
+        QVERIFY2(m_boxes.isEmpty(), qPrintable(m_boxes.join(" | ")));
+        QCOMPARE(Field(window, 1051)->text(), QString());
+        TheSimCharger().SetFaults({});
+        Close(window);
+    }
+
+    void batteryLines_data() {
+        QTest::addColumn<int>("millivolts");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<int>("state");
+        const QStringList hint{"", "Please recharge your Kelvora", "before the next use."};
+        QTest::newRow("3600 okay")
+            << 3600 << QStringList{"Battery voltage is okay (3600 mV)."} << 1;
+        QTest::newRow("3599 low") << 3599 << QStringList{"Battery voltage is low (3599 mV)."} + hint
+                                  << 2;
+        QTest::newRow("3499 very low")
+            << 3499 << QStringList{"Battery voltage is very low (3499 mV)."} + hint << 3;
+    }
+    void batteryLines() {
+        QFETCH(int, millivolts);
+        QFETCH(QStringList, lines);
+        QFETCH(int, state);
+        TheSimCharger().WithModule([millivolts](CSimModule& m) { m.batteryMv = millivolts; });
+        auto window = Open(Configuration);
+        QTRY_VERIFY(TheChargerInfo().m_nVersion > 0);
+        QTest::keyClick(window.get(), Qt::Key_F9);
+        WaitForModule(*window);
+        QCOMPARE(Lines(window->Output()).mid(0, lines.size()), lines);
+        QCOMPARE(window->Output().item(0)->data(Qt::UserRole).toInt(), state);
+        QVERIFY(Lines(window->Output()).last().endsWith("events available"));
+        Close(*window);
+    }
+
+    // With a module identified and no other traffic, a keep-alive goes out every 117 s; the
+    // fifth idle period (585 s) ends the connection.
+    void keepAlive() {
+        auto window = Open(Configuration);
+        window->Timer().stop();
+        QTRY_VERIFY(TheChargerInfo().m_nVersion > 0);
+        QTest::keyClick(window.get(), Qt::Key_F9);
+        WaitForModule(*window);
+        QVERIFY(window->Output().count() > 0);
+        TheSimCharger().ClearReceivedFrames();
+        for (int keepAlive = 1; keepAlive <= 4; ++keepAlive) {
+            for (int second = 1; second < CVeltrumDlg::kIdleSeconds; ++second)
+                window->OnTimer();
+            QTest::qWait(50);
+            QCOMPARE(Frames().size(), keepAlive - 1);
+            window->OnTimer();
+            QTRY_COMPARE(Frames().size(), keepAlive);
+            QCOMPARE(Frames().last(), QStringLiteral("KA"));
+            QCoreApplication::processEvents(); // the send re-arms the countdown
+        }
+        for (int second = 1; second < CVeltrumDlg::kIdleSeconds; ++second)
+            window->OnTimer();
+        QCOMPARE(Field(*window, 1051)->text(), QStringLiteral("K-104233"));
+        window->OnTimer();
+        QCOMPARE(Field(*window, 1051)->text(), QString());
+        QVERIFY(!TheModuleInfo().IsConnected());
+        QCOMPARE(window->Output().count(), 0);
+        QCOMPARE(ConnectText(*window), QStringLiteral("Connect\nKelvora"));
+        QTest::qWait(100);
+        QCOMPARE(Frames().size(), 4);
+        Close(*window);
+    }
+
+    // Shift+Ctrl+F11 erases in every role once confirmed, connecting first when needed.
+    void erase_data() {
+        QTest::addColumn<int>("role");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QStringList>("frames");
+        QTest::newRow("Patient") << int(Patient) << int(IDYES) << QStringList{"EDKelvora"};
+        QTest::newRow("Plus") << int(Plus) << int(IDYES) << QStringList{"EDKelvora"};
+        QTest::newRow("Dentist") << int(Dentist) << int(IDYES) << QStringList{"EDKelvora"};
+        QTest::newRow("Configuration")
+            << int(Configuration) << int(IDYES) << QStringList{"GP", "EDKelvora"};
+        QTest::newRow("Admin") << int(Admin) << int(IDYES) << QStringList{"GP", "EDKelvora"};
+        QTest::newRow("Admin, No") << int(Admin) << int(IDNO) << QStringList{};
+    }
+    void erase() {
+        QFETCH(int, role);
+        QFETCH(int, answer);
+        QFETCH(QStringList, frames);
+        auto window = Open(role);
+        QTRY_VERIFY(TheChargerInfo().m_nVersion > 0);
+        if (role <= Dentist)
+            WaitForModule(*window);
+        else
+            QTRY_VERIFY(!TheLink().IsOpen());
+        TheSimCharger().ClearReceivedFrames();
+        m_answers << answer;
+        QTest::keyClick(window.get(), Qt::Key_F11, Qt::ShiftModifier | Qt::ControlModifier);
+        QCOMPARE(m_boxes, QStringList{LoadText(150)});
+        if (!frames.isEmpty())
+            QTRY_COMPARE(Frames(), frames);
+        QTest::qWait(100);
+        QCOMPARE(Frames(), frames);
+        Close(*window);
+        TheSimCharger().WithModule([](CSimModule& m) { m.erased = false; });
+    }
+
+    // On and Off (Admin) ask, download, then switch the feedback. The module's answer is parsed
+    // on the worker thread, and its box is the program's own box on the user-interface thread.
+    void feedbackSwitch_data() {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<QString>("frame");
+        QTest::addColumn<int>("state"); // text of "on" or "off"
+        QTest::newRow("On") << 1050 << "ME" << 113;
+        QTest::newRow("Off") << 1054 << "MD" << 149;
+    }
+    void feedbackSwitch() {
+        QFETCH(int, button);
+        QFETCH(QString, frame);
+        QFETCH(int, state);
+        TheSimCharger().WithModule([&](CSimModule& m) { m.motorEnabled = frame != u"ME"; });
+        auto window = Open(Admin);
+        QTRY_VERIFY(TheChargerInfo().m_nVersion > 0);
+        QTest::keyClick(window.get(), Qt::Key_F9);
+        WaitForModule(*window);
+        TheSimCharger().ClearReceivedFrames();
+        QAbstractButton* onOff = Button(*window, button);
+        QVERIFY(onOff && onOff->isVisible());
+
+        m_realBoxes = true;
+        m_answers << IDYES;
+        onOff->click();
+        const QString switched = FormatText(189, {LoadText(state)});
+        QTRY_VERIFY(m_boxes.contains(switched));
+        QCOMPARE(m_boxes.first(), FormatText(112, {LoadText(state)}));
+        QCOMPARE(m_boxOnGuiThread, QList<bool>(m_boxes.size(), true));
+        QCOMPARE(Frames(), (QStringList{"GD", frame}));
+        QCOMPARE(TheSimCharger().WithModule([](CSimModule& m) { return m.motorEnabled; }),
+                 frame == u"ME");
+        Close(*window);
+    }
+
+    // Closing the window while a download runs: the window stays until the download in progress
+    // is saved (the module has marked its events read by then), then ends through the worker.
+    void closeDuringDownload() {
+        const QDir folder(m_base.filePath("K-104233"));
+        QDir(folder).removeRecursively();
+        // Forty events of a fresh module (an earlier test may have erased the simulated one).
+        const QList<CSimEvent> events = CSimModule().events.mid(0, 40);
+        QCOMPARE(events.size(), 40);
+        TheSimCharger().WithModule([&](CSimModule& m) {
+            m.events = events;
+            m.eventsRead = false;
+        });
+        auto window = Open(Configuration);
+        QTRY_VERIFY(TheChargerInfo().m_nVersion > 0);
+        QTest::keyClick(window.get(), Qt::Key_F9);
+        WaitForModule(*window);
+        CSimFaults trickle;
+        trickle.byteDelayMs = 1;
+        TheSimCharger().SetFaults(trickle);
+        TheSimCharger().ClearReceivedFrames();
+
+        QTest::keyClick(window.get(), Qt::Key_F11);
+        QTRY_VERIFY(Frames().contains("GD"));
+        window->close();
+        QVERIFY(window->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 30000);
+        QVERIFY(TheWorker().wait(5000));
+        QCOMPARE(window->result(), 2);
+        QCOMPARE(Frames(), (QStringList{"GD", "EC"}));
+
+        // The data file and its listing, complete, and no temporary file beside them.
+        const QStringList data = folder.entryList({"*.kmM"}, QDir::Files);
+        QCOMPARE(data.size(), 1);
+        QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden).size(), 2);
+        QCOMPARE(m_boxes, QStringList{FormatText(
+                              253, {QDir::toNativeSeparators(folder.filePath(data.first()))})});
+        QFile file(folder.filePath(data.first()));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        qsizetype index = 0;
+        while (index < lines.size() && !lines[index].startsWith("Index"))
+            ++index;
+        const auto isEvent = [](const QByteArray& line) { return line.contains('\t'); };
+        QCOMPARE(std::count_if(lines.begin() + index + 1, lines.end(), isEvent), 40);
+    }
+
+    // A download that fails while the window waits for it ends the same way once the user has
+    // given up on it: one silent repetition, Retry/Cancel, Cancel, and the window closes.
+    void closeDuringFailingDownload() {
+        auto window = Open(Configuration);
+        QTRY_VERIFY(TheChargerInfo().m_nVersion > 0);
+        QTest::keyClick(window.get(), Qt::Key_F9);
+        WaitForModule(*window);
+        CSimFaults silent;
+        silent.dropReplies = 2;
+        TheSimCharger().SetFaults(silent);
+        TheSimCharger().ClearReceivedFrames();
+
+        QTest::keyClick(window.get(), Qt::Key_F11);
+        QTRY_VERIFY(Frames().contains("GD"));
+        window->close();
+        QVERIFY(window->isVisible());
+        m_answers << IDCANCEL;
+        QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 30000);
+        QVERIFY(TheWorker().wait(5000));
+        QCOMPARE(m_boxes, QStringList{LoadText(102) + LoadText(123) + LoadText(195)});
+        QCOMPARE(Frames(), (QStringList{"GD", "GD", "EC"}));
+        QVERIFY(!QDir(m_base.filePath("K-104233")).exists());
+    }
+
+    // The language items are exclusive, and the one saved for the next start is checked,
+    // whether the restart is accepted or not.
+    void languageMenu() {
+        auto window = Open(Patient, 0);
+        QAction* german = MenuItem(window->MenuBar(), 32891);
+        QAction* english = MenuItem(window->MenuBar(), 32892);
+        QVERIFY(german && english);
+        QVERIFY(english->isChecked() && !german->isChecked());
+        m_answers << IDNO << IDNO;
+        german->trigger();
+        QCOMPARE(m_boxes, QStringList{LoadText(301)});
+        QVERIFY(german->isChecked());
+        QVERIFY(!english->isChecked());
+        QString saved;
+        QVERIFY(CReg().ReadString(QString(), QStringLiteral("Language"), saved));
+        QCOMPARE(saved, QStringLiteral("de"));
+        english->trigger();
+        QVERIFY(english->isChecked());
+        QVERIFY(!german->isChecked());
+        QVERIFY(CReg().ReadString(QString(), QStringLiteral("Language"), saved));
+        QCOMPARE(saved, QStringLiteral("en"));
+        QCOMPARE(CurrentLanguage(), Language::English);
+        Close(*window);
+    }
+
+    // Create support file writes the protocol when there is one; Clear protocol does the same
+    // for Configuration and Admin and nothing for the other roles.
+    void supportFile_data() {
+        QTest::addColumn<int>("role");
+        QTest::addColumn<int>("command");
+        QTest::addColumn<bool>("protocol");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("create, empty protocol") << int(Admin) << 32901 << false << false;
+        QTest::newRow("create, Patient") << int(Patient) << 32901 << true << true;
+        QTest::newRow("clear, Configuration") << int(Configuration) << 32802 << true << true;
+        QTest::newRow("clear, Patient") << int(Patient) << 32802 << true << false;
+        QTest::newRow("clear, Plus") << int(Plus) << 32802 << true << false;
+        QTest::newRow("clear, Dentist") << int(Dentist) << 32802 << true << false;
+    }
+    void supportFile() {
+        QFETCH(int, role);
+        QFETCH(int, command);
+        QFETCH(bool, protocol);
+        QFETCH(bool, written);
+        auto window = Open(role, 0);
+        if (protocol)
+            WriteProtocol(QStringLiteral("Cmd: GP"));
+        QVERIFY(window->OnCommand(command));
+        const QStringList files = QDir(m_base.path()).entryList({"Support_*.txt"}, QDir::Files);
+        QCOMPARE(files.size(), written ? 1 : 0);
+        // A written protocol is emptied; the box about it starts the next one.
+        const QStringList left = Lines(window->Protocol()->List());
+        if (written)
+            QVERIFY2(left.value(0).startsWith("MsgBox: ") && !left.contains("Cmd: GP"),
+                     qPrintable(left.join(" | ")));
+        else
+            QCOMPARE(left.size(), protocol ? 1 : 0);
+        // The user is told where the file went.
+        QCOMPARE(m_boxes,
+                 written ? QStringList{FormatText(
+                               440, {QDir::toNativeSeparators(m_base.filePath(files.value(0)))})}
+                         : QStringList{});
+        if (written) {
+            QFile file(QDir(m_base.path()).filePath(files.first()));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QVERIFY(QRegularExpression("^Support_\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d\\.txt$")
+                        .match(files.first())
+                        .hasMatch());
+            const QByteArray text = file.readAll();
+            QVERIFY2(text.startsWith("Kelvora support file\r\nVeltrum Version 4.6.0\r\n"),
+                     text.constData());
+            QVERIFY(text.endsWith("\r\nCmd: GP\r\n"));
+        }
+        Close(*window);
+    }
+
+    // With a module connected the support file goes into the module's folder, and the message
+    // names it there.
+    void supportFileInModuleFolder() {
+        auto window = Open(Patient);
+        WaitForModule(*window);
+        QVERIFY(window->Protocol()->List().count() > 0);
+        QVERIFY(window->OnCommand(32901));
+        const QDir folder(m_base.filePath("K-104233"));
+        const QStringList files = folder.entryList({"Support_*.txt"}, QDir::Files);
+        QCOMPARE(files.size(), 1);
+        QVERIFY(QDir(m_base.path()).entryList({"Support_*.txt"}, QDir::Files).isEmpty());
+        QCOMPARE(m_boxes, QStringList{FormatText(
+                              440, {QDir::toNativeSeparators(folder.filePath(files.first()))})});
+        Close(*window);
+    }
+
+    // The reply dump writes the last reply behind the time.
+    void replyDump() {
+        auto window = Open(Patient);
+        WaitForModule(*window);
+        QVERIFY(window->OnCommand(32824));
+        const QStringList files = QDir(m_base.path()).entryList({"klv_*"}, QDir::Files);
+        QCOMPARE(files.size(), 1);
+        QFile file(QDir(m_base.path()).filePath(files.first()));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        QVERIFY(text.contains("\tK-104233") || text.contains("\nK-104233"));
+        QVERIFY(text.contains('\t'));
+        Close(*window);
+    }
+
+    // The support file's folder stays below the base folder whatever the module calls itself.
+    void supportFolder_data() {
+        QTest::addColumn<QString>("moduleId");
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("no module") << ""
+                                   << "/base";
+        QTest::newRow("module") << "K-104233"
+                                << "/base/K-104233";
+        QTest::newRow("parent") << "../x"
+                                << "/base/___x";
+        QTest::newRow("separators") << "a/b\\c"
+                                    << "/base/a_b_c";
+        QTest::newRow("hidden") << ".k"
+                                << "/base/_k";
+    }
+    void supportFolder() {
+        QFETCH(QString, moduleId);
+        QFETCH(QString, folder);
+        QCOMPARE(SupportFolder("/base", moduleId), folder);
+    }
+
+    // The folder picker accepts only folders in which a sub-folder can be created.
+    void writableFolder() {
+        QVERIFY(MayCreateSubFolder(m_base.path()));
+        QVERIFY(!MayCreateSubFolder(m_base.filePath("missing")));
+        QFile file(m_base.filePath("file"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(!MayCreateSubFolder(file.fileName()));
+        QDir().mkdir(m_base.filePath("locked"));
+        QFile::setPermissions(m_base.filePath("locked"), QFile::ReadOwner | QFile::ExeOwner);
+        const bool root = QFileInfo(m_base.filePath("locked")).isWritable();
+        if (!root)
+            QVERIFY(!MayCreateSubFolder(m_base.filePath("locked")));
+        QFile::setPermissions(m_base.filePath("locked"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QDir(m_base.filePath("locked")).removeRecursively();
+    }
+
+    // "Create graphs" on a base folder without data says so and opens no window.
+    void createGraphsWithoutData() {
+        auto window = Open(Admin, 0);
+        QVERIFY(window->OnCommand(32806));
+        QCOMPARE(m_boxes, QStringList{LoadText(210)});
+        Close(*window);
+    }
+
+    // Commands whose dialogs are still missing say so.
+    void unavailableCommands() {
+        auto window = Open(Admin, 0);
+        const QList<int> ids{32812, 32813, 32811, 32810, 32782, 32800, 32805,
+                             32798, 32780, 32796, 32825, 32903, 32900};
+        for (int id : ids)
+            QVERIFY(window->OnCommand(id));
+        QCOMPARE(m_boxes, QStringList(ids.size(), LoadText(410)));
+        Close(*window);
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
