@@ -1,23 +1,23 @@
 #include "app/VeltrumDlg.h"
 
-#include "ui/common/AboutDlg.h"
-#include "base/AppInfo.h"
-#include "link/CommWorker.h"
 #include "app/DeviceWatch.h"
-#include "ui/common/FolderPicker.h"
-#include "ui/graphs/GraphsDlg.h"
-#include "link/InfoCmd.h"
-#include "graphs/Logos.h"
-#include "ui/graphs/Merge.h"
-#include "ui/common/MyButton.h"
+#include "app/SupportFile.h"
+#include "base/AppInfo.h"
+#include "base/Reg.h"
+#include "base/Texts.h"
 #include "data/NameIndex.h"
+#include "graphs/Logos.h"
+#include "link/CommWorker.h"
+#include "link/InfoCmd.h"
+#include "link/UsbLink.h"
+#include "ui/common/AboutDlg.h"
+#include "ui/common/FolderPicker.h"
+#include "ui/common/MyButton.h"
 #include "ui/common/Output.h"
 #include "ui/common/OutputDlg.h"
 #include "ui/common/PopupMenu.h"
-#include "base/Reg.h"
-#include "app/SupportFile.h"
-#include "base/Texts.h"
-#include "link/UsbLink.h"
+#include "ui/graphs/GraphsDlg.h"
+#include "ui/graphs/Merge.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -36,24 +36,6 @@
 
 namespace {
 
-enum MainText : int {
-    TXT_SWITCH_FEEDBACK = 112,
-    TXT_ON = 113,
-    TXT_LOGO_TIP = 133,
-    TXT_CONNECT = 139,
-    TXT_DISCONNECT = 140,
-    TXT_OFF = 149,
-    TXT_ERASE = 150,
-    TXT_CHARGER = 161,
-    TXT_MODULE = 162,
-    TXT_CAPTION_ROLE = 284, // 284..288: Patient .. Admin
-    TXT_SELECT_CHARGER = 291,
-    TXT_RESTART = 301,
-    TXT_NOT_AVAILABLE = 410,
-    TXT_NO_ACCESS = 411,
-    TXT_SUPPORT_FILE_SAVED = 440,
-};
-
 // Identity changes reported to the open device dialogs.
 enum StateChange : int { STATE_CHARGER = 1, STATE_MODULE = 2, STATE_RESET = 3 };
 
@@ -63,11 +45,6 @@ QRect Dlu(int x, int y, int w, int h) {
     constexpr double kX = 1.5;
     constexpr double kY = 1.625;
     return {px(x, kX), px(y, kY), px(w, kX), px(h, kY)};
-}
-
-// A text of the window's template in the current language.
-QString TemplateText(const char* english, const char* german) {
-    return QString::fromUtf8(CurrentLanguage() == Language::German ? german : english);
 }
 
 void Colour(QWidget* w) {
@@ -132,7 +109,7 @@ void CVeltrumDlg::CreateControls() {
     logo->setGeometry(Dlu(8, 6, 60, 19));
     logo->setCursor(Qt::PointingHandCursor);
     logo->setFocusPolicy(Qt::NoFocus);
-    SetCommandId(logo, 1015);
+    SetCommandId(logo, IDC_LOGO);
 
     const auto button = [](QWidget* parent, int id, const QString& text, const QRect& place) {
         auto* b = new CKelvoraButton(100, text, parent);
@@ -141,52 +118,51 @@ void CVeltrumDlg::CreateControls() {
         SetCommandId(b, id);
         return b;
     };
-    m_connect = button(content, 1055, LoadText(TXT_CONNECT), Dlu(8, 32, 60, 22));
-    m_upload =
-        button(content, 1048, TemplateText("Upload\ndata", "Daten\nladen"), Dlu(8, 60, 60, 22));
-    m_graphs = button(content, 32806, TemplateText("Create\ngraphs", "Grafiken\nerstellen"),
-                      Dlu(8, 88, 60, 22));
+    m_connect = button(content, IDC_CONNECT, LoadText(TXT_CONNECT), Dlu(8, 32, 60, 22));
+    m_upload = button(content, IDC_UPLOAD, TemplateText("Upload\ndata"), Dlu(8, 60, 60, 22));
+    m_graphs =
+        button(content, ID_CREATE_GRAPHS, TemplateText("Create\ngraphs"), Dlu(8, 88, 60, 22));
 
-    m_vibration = new QGroupBox(TemplateText("Vibration", "Vibration"), content);
+    m_vibration = new QGroupBox(TemplateText("Vibration"), content);
     m_vibration->setGeometry(Dlu(8, 114, 60, 32));
-    SetCommandId(m_vibration, 1136);
-    m_on = button(m_vibration, 1050, TemplateText("On", "Ein"), Dlu(5, 14, 20, 12));
-    m_off = button(m_vibration, 1054, TemplateText("Off", "Aus"), Dlu(32, 14, 20, 12));
+    SetCommandId(m_vibration, IDC_VIBRATION_GROUP);
+    m_on = button(m_vibration, IDC_FEEDBACK_ON, TemplateText("On"), Dlu(5, 14, 20, 12));
+    m_off = button(m_vibration, IDC_FEEDBACK_OFF, TemplateText("Off"), Dlu(32, 14, 20, 12));
     m_vibration->hide();
 
-    m_wait = new QLabel(TemplateText("Please wait ...", "Bitte warten ..."), content);
+    m_wait = new QLabel(TemplateText("Please wait ..."), content);
     m_wait->setAlignment(Qt::AlignCenter);
     m_wait->setGeometry(Dlu(8, 152, 60, 12));
     m_wait->hide();
 
     m_output = new COutput(QStringLiteral("IDR_MENU_OUTPUT"), content);
     m_output->setGeometry(Dlu(75, 6, 178, 158));
-    SetCommandId(m_output, 1010);
+    SetCommandId(m_output, IDC_OUTPUT);
 
     m_chargerGroup = new QGroupBox(LoadText(TXT_CHARGER), content);
     m_chargerGroup->setGeometry(Dlu(8, 170, 118, 32));
-    SetCommandId(m_chargerGroup, 1118);
+    SetCommandId(m_chargerGroup, IDC_CHARGER_GROUP);
     m_chargers = new QComboBox(content);
     m_chargers->setGeometry(Dlu(13, 183, 104, 14));
-    SetCommandId(m_chargers, 1052);
+    SetCommandId(m_chargers, IDC_CHARGERS);
     connect(m_chargers, &QComboBox::activated, this, &CVeltrumDlg::OnChargerActivated);
 
     m_deviceGroup = new QGroupBox(LoadText(TXT_MODULE), content);
     m_deviceGroup->setGeometry(Dlu(135, 170, 118, 32));
-    SetCommandId(m_deviceGroup, 1079);
+    SetCommandId(m_deviceGroup, IDC_MODULE_GROUP);
     m_moduleId = new QLineEdit(content);
     m_moduleId->setReadOnly(true);
     m_moduleId->setGeometry(Dlu(141, 183, 104, 14));
-    SetCommandId(m_moduleId, 1051);
+    SetCommandId(m_moduleId, IDC_MODULE_ID);
 
-    m_baseGroup = new QGroupBox(TemplateText("Base folder", "Basisordner"), content);
+    m_baseGroup = new QGroupBox(TemplateText("Base folder"), content);
     m_baseGroup->setGeometry(Dlu(7, 206, 246, 28));
-    SetCommandId(m_baseGroup, 1138);
+    SetCommandId(m_baseGroup, IDC_BASE_GROUP);
     m_baseFolder = new QLineEdit(content);
     m_baseFolder->setReadOnly(true);
     m_baseFolder->setGeometry(Dlu(12, 217, 214, 14));
-    SetCommandId(m_baseFolder, 1053);
-    m_browse = button(content, 1056, QStringLiteral("..."), Dlu(230, 217, 19, 14));
+    SetCommandId(m_baseFolder, IDC_BASE_FOLDER);
+    m_browse = button(content, IDC_BROWSE, QStringLiteral("..."), Dlu(230, 217, 19, 14));
 
     for (QWidget* w : std::initializer_list<QWidget*>{m_vibration, m_wait, m_chargerGroup,
                                                       m_chargers, m_deviceGroup, m_baseGroup})
@@ -213,7 +189,7 @@ void CVeltrumDlg::OnInitDialog() {
     LoadNameIndex(BaseFolder());
 
     BuildMenus();
-    setWindowTitle(QStringLiteral("Kelvora Veltrum - ") + LoadText(TXT_CAPTION_ROLE + m_nRole + 1));
+    setWindowTitle(QStringLiteral("Kelvora Veltrum - ") + LoadText(TXT_ROLE_PATIENT + m_nRole + 1));
 
     m_output->CreateStatusImages();
     Protocol()->ProtocolAllowed = ProtocolAllowed();
@@ -264,15 +240,16 @@ void CVeltrumDlg::BuildMenus() {
                 action->setShortcut(QKeySequence());
             }
             const int id = CommandId(action);
-            if (id == 32813 && m_nRole != CRegVT::RoleAdmin)
+            if (id == ID_SET_FEEDBACK_MODE && m_nRole != CRegVT::RoleAdmin)
                 menu->removeAction(action);
-            if (id == 32891 || id == 32892) {
+            if (id == ID_LANGUAGE_GERMAN || id == ID_LANGUAGE_ENGLISH) {
                 // One language at a time.
                 if (!languages)
                     languages = new QActionGroup(menu);
                 languages->addAction(action);
                 action->setCheckable(true);
-                action->setChecked((id == 32891) == (CurrentLanguage() == Language::German));
+                action->setChecked((id == ID_LANGUAGE_GERMAN) ==
+                                   (CurrentLanguage() == Language::German));
             }
         }
         MenuTip().Attach(menu);
@@ -288,77 +265,77 @@ bool CVeltrumDlg::ProtocolAllowed() const {
 
 bool CVeltrumDlg::OnCommand(int id) {
     switch (id) {
-    case 1048:
-    case 32818:
+    case IDC_UPLOAD:
+    case ID_UPLOAD:
         Download();
         return true;
-    case 1050:
-    case 1054:
+    case IDC_FEEDBACK_ON:
+    case IDC_FEEDBACK_OFF:
         if (m_nRole == CRegVT::RoleAdmin)
-            SwitchFeedback(id == 1050);
+            SwitchFeedback(id == IDC_FEEDBACK_ON);
         return true;
-    case 1056:
+    case IDC_BROWSE:
         if (ChooseBaseFolder(this))
             LoadNameIndex(BaseFolder());
         return true;
-    case 1015: {
+    case IDC_LOGO: {
         CAboutDlg about(this);
         about.exec();
         return true;
     }
-    case 32891:
-    case 32892:
-        ChangeLanguage(id == 32891 ? QStringLiteral("de") : QStringLiteral("en"));
+    case ID_LANGUAGE_GERMAN:
+    case ID_LANGUAGE_ENGLISH:
+        ChangeLanguage(id == ID_LANGUAGE_GERMAN ? QStringLiteral("de") : QStringLiteral("en"));
         return true;
-    case 32901:
+    case ID_SUPPORT_FILE:
         SupportFile();
         return true;
-    case 32803:
+    case ID_PROTOCOL_WINDOW:
         if (ProtocolAllowed())
             ToggleProtocol();
         return true;
-    case 32802:
+    case ID_CLEAR_PROTOCOL:
         if (ProtocolAllowed())
             SupportFile();
         return true;
-    case 32897:
+    case ID_SAVE_PROTOCOL:
         if (ProtocolAllowed() && Protocol())
             Protocol()->Save();
         return true;
-    case 32801:
+    case ID_ERASE_DATA:
         EraseData();
         return true;
-    case 32824:
+    case ID_REPLY_DUMP:
         ReplyDump();
         return true;
-    case 32807:
+    case ID_CLEAR_OUTPUT:
         m_output->Clear();
         return true;
-    case 32894:
+    case ID_SAVE_OUTPUT:
         m_output->SaveAs();
         return true;
-    case 32900:
+    case ID_SCRIPT_WINDOW:
         // The command-script window.
         if (m_nRole >= CRegVT::RoleDentist)
             NotAvailable();
         return true;
-    case 32806:
+    case ID_CREATE_GRAPHS:
         // Configuration and Admin see every module and may add the battery classes.
         CMerge::Run(BaseFolder(), m_nRole > CRegVT::RoleDentist, TheModuleInfo().m_strModuleId,
                     m_nRole > CRegVT::RoleDentist, NameOrId, this);
         return true;
-    case 32812: // feedback thresholds
-    case 32813: // feedback mode
-    case 32811: // thresholds
-    case 32810: // parameters
-    case 32782: // module ID
-    case 32800: // info text
-    case 32805: // test dialog
-    case 32798: // module firmware
-    case 32780: // charger chip EEPROM
-    case 32796: // charger firmware
-    case 32825: // parameters from the vendor's list
-    case 32903: // module ID from the vendor's list
+    case ID_SET_FEEDBACK_THRESHOLDS: // feedback thresholds
+    case ID_SET_FEEDBACK_MODE:       // feedback mode
+    case ID_SET_THRESHOLDS:          // thresholds
+    case ID_SET_PARAMETERS:          // parameters
+    case ID_SET_MODULE_ID:           // module ID
+    case ID_SET_INFO:                // info text
+    case ID_DEBUG:                   // test dialog
+    case ID_VM_UPDATE:               // module firmware
+    case ID_CB_EEPROM:               // charger chip EEPROM
+    case ID_CB_UPDATE:               // charger firmware
+    case ID_PARAMETERS_FROM_LIST:    // parameters from the vendor's list
+    case ID_MODULE_ID_FROM_LIST:     // module ID from the vendor's list
         NotAvailable();
         return true;
     default:
@@ -381,13 +358,13 @@ qintptr CVeltrumDlg::OnMessage(int message, qintptr wParam, qintptr lParam) {
 
 bool CVeltrumDlg::GetTipText(int id, QString& text) {
     switch (id) {
-    case 1015:
-        text = LoadText(TXT_LOGO_TIP).replace(QStringLiteral("%s"), VersionText());
+    case IDC_LOGO:
+        text = FormatText(TXT_LOGO_TIP, {VersionText()});
         return true;
-    case 1052:
+    case IDC_CHARGERS:
         text = TheChargerInfo().m_strVersion;
         return true;
-    case 1051:
+    case IDC_MODULE_ID:
         text = TheModuleInfo().m_strInfo;
         return true;
     default:
@@ -639,7 +616,7 @@ void CVeltrumDlg::ReplyDump() {
 
 void CVeltrumDlg::ToggleProtocol() {
     const bool shown = Protocol()->Toggle();
-    if (QAction* item = FindAction(*m_menuBar, 32803)) {
+    if (QAction* item = FindAction(*m_menuBar, ID_PROTOCOL_WINDOW)) {
         item->setCheckable(true);
         item->setChecked(shown);
     }
@@ -650,7 +627,7 @@ void CVeltrumDlg::ChangeLanguage(const QString& code) {
     // The check mark shows the language of the next start, also when the write failed or the
     // user restarts later.
     const bool german = StartLanguage(QLocale::system().name()) == Language::German;
-    if (QAction* item = FindAction(*m_menuBar, german ? 32891 : 32892))
+    if (QAction* item = FindAction(*m_menuBar, german ? ID_LANGUAGE_GERMAN : ID_LANGUAGE_ENGLISH))
         item->setChecked(true);
     if (!saved || ShowMessageId(TXT_RESTART, MB_YESNO) != IDYES)
         return;
@@ -670,7 +647,7 @@ void CVeltrumDlg::UpdateDeviceDisplay() {
     m_vibration->setVisible(module.m_nVersion >= 1 && m_nRole == CRegVT::RoleAdmin);
     const bool known = module.IsConnected();
     m_connect->setText(LoadText(known ? TXT_DISCONNECT : TXT_CONNECT));
-    SetCommandId(m_connect, known ? 358 : 1055);
+    SetCommandId(m_connect, known ? IDC_DISCONNECT : IDC_CONNECT);
     m_menuBar->update();
 }
 

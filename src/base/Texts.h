@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/TextIds.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -30,6 +32,9 @@ QString LoadText(int id);
 void AppendText(QString& text, int id);
 // The entry's text with %1, %2, ... replaced by the arguments.
 QString FormatText(int id, const QStringList& args);
+// A text of a window's template (button, label, menu, caption), written in English in the code,
+// in the current language.
+QString TemplateText(const char* english);
 
 // Button sets of the message box (the low four style bits) and the codes it returns.
 enum MessageStyle : unsigned { MB_OK = 0, MB_OKCANCEL = 1, MB_YESNO = 4, MB_RETRYCANCEL = 5 };

@@ -1,8 +1,8 @@
 #include "cli/CliSession.h"
 
+#include "base/Texts.h"
 #include "link/CommWorker.h"
 #include "link/InfoCmd.h"
-#include "base/Texts.h"
 #include "link/UsbLink.h"
 
 #include <QEventLoop>
@@ -26,7 +26,7 @@ void WaitForWorker(const bool& started, const bool& done, const std::function<vo
         if (started || done)
             return;
         TheQueue().Clear();
-        QTextStream(stderr) << LoadText(MSG_NO_RESPONSE) << '\n';
+        QTextStream(stderr) << LoadText(TXT_NO_RESPONSE) << '\n';
         giveUp();
     });
     watchdog.start(kStartLimitMs);
@@ -94,7 +94,7 @@ int CCliSession::Connect() {
         // A charger that another program holds, or that this user may not open, is not listed:
         // say so rather than "not attached".
         const int message = NoChargerMessage(TheLink().Devices());
-        if (!chargers.isEmpty() && message == MSG_NO_CHARGER)
+        if (!chargers.isEmpty() && message == TXT_NO_CHARGER)
             return Failure(
                 QStringLiteral("no charger with serial number %1").arg(m_options.charger));
         return Failure(LoadText(message));
@@ -147,7 +147,7 @@ bool CCliSession::OnCmdOk(CDevCmdReply&) {
 bool CCliSession::OnCmdError(CDevCmdReply& cmd) {
     if (CCommOwner::OnCmdError(cmd))
         return true;
-    const QString text = LoadText(cmd.m_nMsgId > 0 ? cmd.m_nMsgId : MSG_INVALID_RESPONSE);
+    const QString text = LoadText(cmd.m_nMsgId > 0 ? cmd.m_nMsgId : TXT_INVALID_RESPONSE);
     QTextStream(stderr) << text.trimmed() << '\n';
     Finish(false);
     return false;

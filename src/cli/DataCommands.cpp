@@ -1,16 +1,16 @@
+#include "base/Texts.h"
+#include "cli/CliCommands.h"
 #include "data/CDataArray.h"
 #include "data/CDataFile.h"
 #include "data/CModuleList.h"
-#include "cli/CliCommands.h"
-#include "graphs/ExportImage.h"
-#include "graphs/GraphResources.h"
 #include "data/MergerStore.h"
 #include "data/NameIndex.h"
 #include "data/NightsCsv.h"
 #include "data/Prepare.h"
+#include "graphs/ExportImage.h"
+#include "graphs/GraphResources.h"
 #include "graphs/PrintWin.h"
 #include "graphs/Series.h"
-#include "base/Texts.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -305,13 +305,13 @@ int Report(const CliOptions&, const QStringList& args) {
     QStringList inputs = options.files;
     if (options.files.isEmpty()) {
         if (!LoadModule(options, events, inputs))
-            return Failure(LoadText(210));
+            return Failure(LoadText(TXT_NO_DATA));
     } else {
         LoadFiles(options.files, events);
     }
     Prepare(events, options.testBursts);
     if (events.GetCount() == 0)
-        return Failure(LoadText(210));
+        return Failure(LoadText(TXT_NO_DATA));
     events.Nights().ComputeAll();
 
     if (options.csv.isEmpty() && options.events.isEmpty() && options.png.isEmpty() &&

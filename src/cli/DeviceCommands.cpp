@@ -1,12 +1,12 @@
+#include "base/Texts.h"
 #include "cli/CliCommands.h"
 #include "cli/CliSession.h"
+#include "data/NameIndex.h"
 #include "link/ConfigCmds.h"
 #include "link/DiagCmds.h"
 #include "link/GetDataCmd.h"
 #include "link/InfoCmd.h"
 #include "link/InfoView.h"
-#include "data/NameIndex.h"
-#include "base/Texts.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -127,7 +127,7 @@ int SetParams(const CliOptions& options, const QStringList& args) {
     if (args.size() != 1 || args[0].isEmpty())
         return UsageError(QStringLiteral("set-params takes one text: FIRST;COUNT;VALUE..."));
     if (!CSetValuesCmd::IsValidArgs(args[0]))
-        return UsageError(FormatText(CSetValuesCmd::kMsgInvalidArgs, {args[0]}));
+        return UsageError(FormatText(TXT_INVALID_PARAMETERS, {args[0]}));
     return WithModule(options, [&](CCliSession& session) {
         CSetValuesCmd cmd;
         cmd.SetArgs(args[0]);
@@ -143,7 +143,8 @@ int Feedback(const CliOptions& options, const QStringList& args) {
         CMotorCmd cmd(on);
         if (!session.Run(cmd))
             return int(EXIT_FAILED);
-        QTextStream(stdout) << FormatText(189, {LoadText(on ? 113 : 149)}) << '\n';
+        QTextStream(stdout) << FormatText(TXT_FEEDBACK_SWITCHED, {LoadText(on ? TXT_ON : TXT_OFF)})
+                            << '\n';
         return int(EXIT_OK);
     });
 }
@@ -155,7 +156,7 @@ int SetText(const CliOptions& options, const QStringList& args, CSetParamCmd&& c
                               .arg(QLatin1String(name))
                               .arg(CSetParamCmd::kMaxText));
     if (!CSetParamCmd::IsValidText(args[0]))
-        return UsageError(LoadText(CSetParamCmd::kMsgInvalidText));
+        return UsageError(LoadText(TXT_INVALID_MODULE_TEXT));
     return WithModule(options, [&](CCliSession& session) {
         cmd.SetArgs(args[0]);
         return session.Run(cmd) ? int(EXIT_OK) : int(EXIT_FAILED);

@@ -1,17 +1,17 @@
 // veltrum-cli commands for firmware updates, command scripts and the vendor server's lists.
 
 #include "base/AppInfo.h"
+#include "base/Texts.h"
 #include "cli/CliCommands.h"
 #include "cli/CliSession.h"
-#include "link/CommWorker.h"
-#include "online/FirmwareNames.h"
-#include "link/InfoCmd.h"
 #include "firmware/IntelHexFile.h"
+#include "firmware/UpdateProcedure.h"
+#include "link/CommWorker.h"
+#include "link/InfoCmd.h"
+#include "online/FirmwareNames.h"
 #include "online/KelvoraHttp.h"
 #include "scripts/Script.h"
 #include "scripts/ScriptOwner.h"
-#include "base/Texts.h"
-#include "firmware/UpdateProcedure.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -21,10 +21,6 @@
 
 namespace {
 
-constexpr int kMsgLowBattery = 296;
-constexpr int kMsgUpdated = 147;
-constexpr int kMsgCharger = 161;
-constexpr int kMsgModule = 162;
 constexpr std::uint16_t kMinBatteryMv = 3600;
 
 // Writes every message box to stderr and answers it as the session does: OK, or Cancel.
@@ -116,7 +112,7 @@ int Update(const CliOptions& options, const QStringList& args) {
         if (!session.Run(charger ? static_cast<CDevCmdReply&>(TheChargerInfo()) : TheModuleInfo()))
             return EXIT_FAILED;
         if (!charger && TheModuleInfo().m_nBatteryMv < kMinBatteryMv)
-            return Failure(LoadText(kMsgLowBattery));
+            return Failure(LoadText(TXT_BATTERY_TOO_LOW));
         name = NewestImage(charger);
         if (name.isEmpty())
             return EXIT_FAILED;
@@ -131,7 +127,8 @@ int Update(const CliOptions& options, const QStringList& args) {
     exitComm.Post();
     if (!ok)
         return EXIT_FAILED;
-    QTextStream(stdout) << FormatText(kMsgUpdated, {LoadText(charger ? kMsgCharger : kMsgModule)})
+    QTextStream(stdout) << FormatText(TXT_FIRMWARE_UPDATED,
+                                      {LoadText(charger ? TXT_CHARGER : TXT_MODULE)})
                         << '\n';
     CInfoCmd& info = charger ? static_cast<CInfoCmd&>(TheChargerInfo()) : TheModuleInfo();
     if (session.Run(info))

@@ -1,7 +1,7 @@
+#include "base/Texts.h"
 #include "cli/CliCommands.h"
 #include "cli/CliSession.h"
 #include "link/GenericCmd.h"
-#include "base/Texts.h"
 
 #include <QTextStream>
 
@@ -22,7 +22,7 @@ int Send(const CliOptions& options, const QStringList& args) {
     if (args.size() != 1 || args[0].isEmpty())
         return UsageError(QStringLiteral("send takes one command text"));
     if (HasControlCharacter(args[0]))
-        return UsageError(LoadText(MSG_CONTROL_CHARACTER));
+        return UsageError(LoadText(TXT_CONTROL_CHARACTER));
     CCliSession session(options);
     if (const int status = session.Connect())
         return status;
@@ -38,8 +38,9 @@ int Send(const CliOptions& options, const QStringList& args) {
 
 QList<CliCommand> LinkCommands() {
     return {
-        {"list", "", "Lists the attached chargers: serial number, description and manufacturer, "
-                     "separated by TABs.",
+        {"list", "",
+         "Lists the attached chargers: serial number, description and manufacturer, "
+         "separated by TABs.",
          List},
         {"send", "TEXT",
          "Sends TEXT to the device (or, starting with '#', to the charger) and prints the\n"

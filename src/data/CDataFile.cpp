@@ -8,8 +8,6 @@
 namespace {
 
 constexpr std::uint32_t kVersion3 = 3u << 16;
-enum DataFileText : int { TXT_NOT_A_FILE = 451, TXT_TOO_LARGE = 452 };
-
 // Drops double quotes and the CR of each CR LF in place, then the LFs at the end.
 void CleanText(QByteArray& text) {
     char* out = text.data();
@@ -45,7 +43,7 @@ QString CDataFile::OpenErrorText() const {
     case FileReadError::NotAFile:
         return FormatText(TXT_NOT_A_FILE, {m_path});
     case FileReadError::TooLarge:
-        return FormatText(TXT_TOO_LARGE, {m_path, QString::number(kMaxBytes >> 20)});
+        return FormatText(TXT_LARGER_THAN, {m_path, QString::number(kMaxBytes >> 20)});
     default:
         return {};
     }
@@ -77,15 +75,15 @@ bool CDataFile::CheckVersion(std::uint32_t minimum) const {
 bool CDataFile::Validate(std::uint32_t minimum, QString& message) const {
     message.clear();
     if (!valid) {
-        message = FormatText(216, {m_path});
+        message = FormatText(TXT_INVALID_FORMAT, {m_path});
         return false;
     }
     if (!CheckVersion(minimum)) {
-        message = FormatText(108, {m_path});
+        message = FormatText(TXT_INVALID_VERSION, {m_path});
         return false;
     }
     if (restoredData)
-        message = FormatText(217, {m_path});
+        message = FormatText(TXT_RECOVERED_DATA, {m_path});
     return true;
 }
 

@@ -19,8 +19,6 @@ constexpr const char* kIndexName = "VM_ID.Index";
 // Another program may hold the file open for a moment; it is tried again for this long.
 constexpr int kBusyRetryMs = 3000;
 constexpr int kBusyPauseMs = 100;
-enum IndexText : int { TXT_CHOOSE_FOLDER = 144, TXT_SAVE_DATA_OF = 145, TXT_INDEX_UNUSABLE = 450 };
-
 struct NameIndex {
     QString path;
     QString text; // LF line ends

@@ -2,14 +2,13 @@
 
 #include "base/AnsiCodec.h"
 #include "base/FileRead.h"
+#include "base/TextIds.h"
 
 namespace {
 
 constexpr int kData = 0;
 constexpr int kEndOfFile = 1;
 constexpr int kLastRecordType = 5;
-constexpr int kMsgNotAFile = 451;
-constexpr int kMsgTooLarge = 469;
 
 int HexDigit(QChar c) {
     const char16_t u = c.unicode();
@@ -50,7 +49,7 @@ bool CIntelHexFile::Open(const QString& name) {
     m_nOpenError = ReadLines(name, lines);
     if (m_nOpenError != 0)
         return false;
-    m_nOpenError = kMsgInvalid;
+    m_nOpenError = TXT_NOT_FOUND_OR_INVALID;
     QStringList records;
     bool hasData = false;
     bool ended = false;
@@ -92,12 +91,12 @@ int CLocalIntelHexFile::ReadLines(const QString& path, QStringList& lines) {
     case FileReadError::None:
         break;
     case FileReadError::NotAFile:
-        return kMsgNotAFile;
+        return TXT_NOT_A_FILE;
     case FileReadError::TooLarge:
-        return kMsgTooLarge;
+        return TXT_TOO_LARGE;
     case FileReadError::CannotOpen:
     case FileReadError::ReadFailed:
-        return kMsgInvalid;
+        return TXT_NOT_FOUND_OR_INVALID;
     }
     for (QByteArray line : content.bytes.split('\n')) {
         if (line.endsWith('\r'))
@@ -110,7 +109,7 @@ int CLocalIntelHexFile::ReadLines(const QString& path, QStringList& lines) {
 int CRemoteIntelHexFile::ReadLines(const QString& name, QStringList& lines) {
     QString line;
     if (!m_http.OpenFirmwareFile(name, line))
-        return kMsgInvalid;
+        return TXT_NOT_FOUND_OR_INVALID;
     do {
         lines.append(line);
     } while (m_http.ReadLine(line));

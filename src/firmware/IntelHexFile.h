@@ -15,8 +15,6 @@
 // before anything is sent (the loader start erases the flash), never sent half.
 class CIntelHexFile {
 public:
-    static constexpr int kMsgInvalid = 275;
-
     virtual ~CIntelHexFile() = default;
 
     // Reads and checks the named image and loads its first record line into m_strLine; false

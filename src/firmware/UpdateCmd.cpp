@@ -1,4 +1,5 @@
 #include "firmware/UpdateCmd.h"
+#include "base/TextIds.h"
 
 CUpdateCmd::CUpdateCmd(bool charger)
     : CDevCmdReply(QString()), m_strUpCode(charger ? QStringLiteral("#CUP") : QStringLiteral("UP")),
@@ -16,6 +17,6 @@ void CUpdateCmd::OnReply() {
         SetCommand(m_strIhCode);
     } else if (m_nReplyLength != 1 || m_strReply != u"2") {
         m_nError = kErrUpdate;
-        SetMessageId(kMsgUpdateFailed);
+        SetMessageId(TXT_UPDATE_FAILED);
     }
 }

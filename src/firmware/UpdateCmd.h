@@ -9,7 +9,6 @@ class CUpdateCmd : public CDevCmdReply {
 public:
     static constexpr std::uint32_t kTimeout = 12000;
     static constexpr int kErrUpdate = 11;
-    static constexpr int kMsgUpdateFailed = 111;
 
     // For the charger the codes carry the "#C" prefix.
     explicit CUpdateCmd(bool charger);

@@ -1,7 +1,7 @@
 #include "firmware/UpdateProcedure.h"
 
-#include "firmware/IntelHexFile.h"
 #include "base/Texts.h"
+#include "firmware/IntelHexFile.h"
 
 #include <QCoreApplication>
 
@@ -31,7 +31,7 @@ bool CUpdateProcedure::Start() {
 bool CUpdateProcedure::OnCmdOk(CDevCmdReply&) {
     const QString line = m_image.m_strLine;
     if (line.isEmpty()) {
-        OnProgress(LoadText(kMsgReady));
+        OnProgress(LoadText(TXT_READY));
         m_image.Close();
         OnFinished(true);
         return false;

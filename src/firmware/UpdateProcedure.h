@@ -1,7 +1,7 @@
 #pragma once
 
-#include "link/CmdOwner.h"
 #include "firmware/UpdateCmd.h"
+#include "link/CmdOwner.h"
 
 class CIntelHexFile;
 
@@ -14,8 +14,6 @@ class CIntelHexFile;
 // Like every owner it must live on a thread that runs an event loop.
 class CUpdateProcedure : public CCommOwner {
 public:
-    static constexpr int kMsgReady = 101;
-
     // name is the path or the server's file name of the image, which is not yet open.
     CUpdateProcedure(bool charger, const QString& name, CIntelHexFile& image);
 

@@ -1,7 +1,7 @@
 #include "graphs/CGraph.h"
 
-#include "graphs/GraphResources.h"
 #include "base/Texts.h"
+#include "graphs/GraphResources.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -205,8 +205,8 @@ void CGraph::Paint(QPainter& painter, const QRect& region) {
     painter.fillRect(QRect(width - 2, 2, 2, H - 4), Qt::black);
     const int captionFlags = Qt::AlignCenter | Qt::TextSingleLine;
     if (n == 0) {
-        DrawTurned(painter, QPoint(0, 2 * r.LH), QSize(PH, 2 * r.LH), LoadText(210), captionFlags,
-                   Qt::black, Qt::white);
+        DrawTurned(painter, QPoint(0, 2 * r.LH), QSize(PH, 2 * r.LH), LoadText(TXT_NO_DATA),
+                   captionFlags, Qt::black, Qt::white);
         painter.restore();
         return;
     }

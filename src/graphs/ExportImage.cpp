@@ -1,9 +1,9 @@
 #include "graphs/ExportImage.h"
 
+#include "base/Texts.h"
 #include "graphs/CGraph.h"
 #include "graphs/PngWriter.h"
 #include "graphs/Series.h"
-#include "base/Texts.h"
 
 #include <QCoreApplication>
 #include <QPainter>
@@ -26,7 +26,8 @@ namespace {
 constexpr int kBandRows = 64;
 
 void ReportUnwritten(const QString& path) {
-    ShowMessage(FormatText(343, {path}), MB_OK, QCoreApplication::applicationName());
+    ShowMessage(FormatText(TXT_IMAGE_NOT_WRITTEN, {path}), MB_OK,
+                QCoreApplication::applicationName());
 }
 
 // Memory for the bands of at least the given pixels each. It stays allocated for later saves,

@@ -5,7 +5,7 @@
 #include <QDateTime>
 #include <QLocale>
 
-GraphData::GraphData(const CStatsArray& nights) : nights(nights), axisTitle(LoadText(302)) {}
+GraphData::GraphData(const CStatsArray& nights) : nights(nights), axisTitle(LoadText(TXT_DATE)) {}
 
 QString NightsName(const CStatsArray& nights) {
     if (nights.GetCount() == 0)

@@ -10,14 +10,14 @@ const QColor kLowColour(255, 127, 39);
 
 } // namespace
 
-CEvents::CEvents(GraphData& data) : CGraphUInt(data, 308, 305) {
-    legend = LoadText(141);
+CEvents::CEvents(GraphData& data) : CGraphUInt(data, TXT_GRAPH_EVENTS, TXT_EVENTS_PER_NIGHT) {
+    legend = LoadText(TXT_BATTERY_LEGEND);
     legendAlign = 2;
 }
 
 QString CEvents::ValueText(int index) const {
     const std::uint32_t count = ElementValue(data.nights.At(index));
-    return QString::number(count) + LoadText(count == 1 ? 323 : 324);
+    return QString::number(count) + LoadText(count == 1 ? TXT_ONE_EVENT : TXT_N_EVENTS);
 }
 
 std::uint32_t CEvents::ValueAt(int index, QString& text) {
@@ -33,15 +33,15 @@ std::uint32_t CEvents::ValueAt(int index, QString& text) {
     return night.Events();
 }
 
-CDuration::CDuration(GraphData& data) : CGraphUInt(data, 311, 306) {
+CDuration::CDuration(GraphData& data) : CGraphUInt(data, TXT_GRAPH_DURATION, TXT_MAX_DURATION_MS) {
     hasRightAxis = true;
-    rightLabel = LoadText(307);
+    rightLabel = LoadText(TXT_AVG_DURATION_MS);
 }
 
 QString CDuration::ValueText(int index) const {
     const CStats& night = data.nights.At(index);
-    return QString::number(night.maxDurationMs) + LoadText(321) + u'\n' +
-           QString::number(night.avgDurationMs) + LoadText(322);
+    return QString::number(night.maxDurationMs) + LoadText(TXT_MS_MAXIMUM) + u'\n' +
+           QString::number(night.avgDurationMs) + LoadText(TXT_MS_AVERAGE);
 }
 
 int CDuration::Pitch() const {
@@ -127,19 +127,22 @@ void CDuration::DrawLines(QPainter& painter) {
     }
 }
 
-CMaxDuration::CMaxDuration(GraphData& data) : CGraphUInt(data, 312, 306) {}
+CMaxDuration::CMaxDuration(GraphData& data)
+    : CGraphUInt(data, TXT_GRAPH_MAX_DURATION, TXT_MAX_DURATION_MS) {}
 
 QString CMaxDuration::ValueText(int index) const {
     return QString::number(data.nights.At(index).maxDurationMs) + QStringLiteral(" ms");
 }
 
-CAvgDuration::CAvgDuration(GraphData& data) : CGraphUInt(data, 313, 307) {}
+CAvgDuration::CAvgDuration(GraphData& data)
+    : CGraphUInt(data, TXT_GRAPH_AVG_DURATION, TXT_AVG_DURATION_MS) {}
 
 QString CAvgDuration::ValueText(int index) const {
     return QString::number(data.nights.At(index).avgDurationMs) + QStringLiteral(" ms");
 }
 
-CTotalDuration::CTotalDuration(GraphData& data) : CGraphDouble(data, 309, 304) {}
+CTotalDuration::CTotalDuration(GraphData& data)
+    : CGraphDouble(data, TXT_GRAPH_TOTAL_DURATION, TXT_DURATION_S) {}
 
 QString CTotalDuration::ValueText(int index) const {
     return LocaleNumber(data.nights.At(index).totalSeconds, 1) + QStringLiteral(" s");

@@ -1,9 +1,9 @@
 #include "link/CmdOwner.h"
 
-#include "link/CommWorker.h"
-#include "link/DevCmd.h"
 #include "base/Texts.h"
 #include "base/ThreadCall.h"
+#include "link/CommWorker.h"
+#include "link/DevCmd.h"
 
 #include <QCoreApplication>
 #include <QObject>
@@ -12,8 +12,12 @@ CCmdOwner::CCmdOwner() : m_context(std::make_unique<QObject>()) {}
 
 CCmdOwner::~CCmdOwner() = default;
 
-bool CCmdOwner::OnCmdStart(CDevCmdReply&) { return true; }
-bool CCmdOwner::OnCmdReply(CDevCmdReply&) { return false; }
+bool CCmdOwner::OnCmdStart(CDevCmdReply&) {
+    return true;
+}
+bool CCmdOwner::OnCmdReply(CDevCmdReply&) {
+    return false;
+}
 void CCmdOwner::OnCmdEnd(CDevCmdReply&) {}
 void CCmdOwner::OnEndDialog(int) {}
 void CCmdOwner::OnCmdSent(bool) {}
@@ -36,34 +40,36 @@ bool CCommOwner::OnCmdReply(CDevCmdReply& cmd) {
     return false;
 }
 
-bool CCommOwner::OnCmdOk(CDevCmdReply&) { return false; }
+bool CCommOwner::OnCmdOk(CDevCmdReply&) {
+    return false;
+}
 
 bool CCommOwner::OnCmdError(CDevCmdReply& cmd) {
     const QString caption = QCoreApplication::applicationName();
     QString text = LoadText(cmd.m_nMsgId);
     switch (cmd.m_nMsgId) {
-    case MSG_NO_MODULE_ID:
-    case MSG_CFG_CORRUPTED:
-    case MSG_INVALID_COMMAND:
-        ShowMessage(text + LoadText(MSG_CONTACT_MAKER), MB_OK, caption);
+    case TXT_NO_MODULE_ID:
+    case TXT_CFG_CORRUPTED:
+    case TXT_INVALID_COMMAND:
+        ShowMessage(text + LoadText(TXT_CONTACT_MAKER), MB_OK, caption);
         return false;
-    case MSG_EXCHANGED:
-    case MSG_LOW_BATTERY:
-    case MSG_CONTROL_CHARACTER:
+    case TXT_EXCHANGED:
+    case TXT_BATTERY_TOO_LOW:
+    case TXT_CONTROL_CHARACTER:
         ShowMessage(text, MB_OK, caption);
         return false;
-    case MSG_BUFFER_CORRUPTED:
-        ShowMessage(text + LoadText(MSG_READ_DATA), MB_OK, caption);
+    case TXT_BUFFER_CORRUPTED:
+        ShowMessage(text + LoadText(TXT_READ_DATA), MB_OK, caption);
         return false;
     default:
         break;
     }
     // A charger that could not be opened: repeating at once would not help, the user may.
     if (cmd.m_nError == ERR_NO_LINK)
-        return ShowMessage(text + LoadText(MSG_PLEASE_RETRY), MB_RETRYCANCEL, caption) == IDRETRY;
+        return ShowMessage(text + LoadText(TXT_PLEASE_RETRY), MB_RETRYCANCEL, caption) == IDRETRY;
     if (!cmd.m_strText.startsWith(u'#'))
-        text += LoadText(MSG_CHECK_PLACEMENT);
-    text += LoadText(MSG_PLEASE_RETRY);
+        text += LoadText(TXT_CHECK_PLACEMENT);
+    text += LoadText(TXT_PLEASE_RETRY);
     if (TheWorker().SpendAutoRetry())
         return true;
     return ShowMessage(text, MB_RETRYCANCEL, caption) == IDRETRY;

@@ -9,8 +9,6 @@
 
 namespace {
 
-enum ConfigText : int { TXT_ON = 113, TXT_OFF = 149, TXT_FEEDBACK_SWITCHED = 189 };
-
 // "%hu" of a whole field: nothing when the field does not start with a number.
 std::optional<std::uint16_t> ScanField(QStringView field) {
     const auto value = ScanUnsigned(field);

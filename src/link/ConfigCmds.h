@@ -11,14 +11,13 @@ class CSetParamCmd : public CDevCmdReply {
 public:
     // The longest module ID or info text the module stores.
     static constexpr int kMaxText = 29;
-    static constexpr int kMsgInvalidText = 466;
 
     explicit CSetParamCmd(char selector) : CDevCmdReply(QStringLiteral("SP") + QChar(selector)) {}
 
     // Whether text may be stored as module ID or info text: the module's replies separate
     // their fields with ";" and TAB, so a text holding one of them, or a control character,
     // would come back as something else. The command-line front end and the input dialog check
-    // with it and show message kMsgInvalidText otherwise.
+    // with it and show message TXT_INVALID_MODULE_TEXT otherwise.
     static bool IsValidText(QStringView text);
 };
 
@@ -56,14 +55,12 @@ public:
 // "SV" with the first index, the count and the values, separated by ';'.
 class CSetValuesCmd : public CValuesCmd {
 public:
-    static constexpr int kMsgInvalidArgs = 467;
-
     CSetValuesCmd() : CValuesCmd(QStringLiteral("SV")) {}
 
     // Whether args can be sent: decimal numbers separated by ';', the first index 0 to 31,
     // then the count and exactly that many values, each 0 to 65535, reaching no further than
     // the last parameter (first + count <= 32). The command-line front end and the settings
-    // dialogs check with it and show message kMsgInvalidArgs otherwise.
+    // dialogs check with it and show message TXT_INVALID_PARAMETERS otherwise.
     static bool IsValidArgs(QStringView args);
 };
 

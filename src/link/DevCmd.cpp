@@ -1,6 +1,7 @@
 #include "link/DevCmd.h"
 
 #include "base/AnsiCodec.h"
+#include "base/TextIds.h"
 #include "link/CommWorker.h"
 #include "link/Crc16.h"
 #include "link/UsbLink.h"
@@ -36,18 +37,19 @@ struct ErrorWord {
 };
 
 constexpr ErrorWord kErrorWords[] = {
-    {u"E\tLOW_BATT", ERR_LOW_BATT, MSG_LOW_BATTERY},
-    {u"E\tINV_CMD", ERR_INV_CMD, MSG_INVALID_COMMAND},
-    {u"E\tCMD_CRC", ERR_CMD_CRC, MSG_TRANSMISSION},
-    {u"E\tCFG_CRC", ERR_CFG_CRC, MSG_CFG_CORRUPTED},
-    {u"E\tCFG_NO_ID", ERR_CFG_NO_ID, MSG_NO_MODULE_ID},
-    {u"E\tWRONG_ID", ERR_WRONG_ID, MSG_EXCHANGED},
-    {u"E\tBUFFER_CRC", ERR_BUFFER_CRC, MSG_BUFFER_CORRUPTED},
+    {u"E\tLOW_BATT", ERR_LOW_BATT, TXT_BATTERY_TOO_LOW},
+    {u"E\tINV_CMD", ERR_INV_CMD, TXT_INVALID_COMMAND},
+    {u"E\tCMD_CRC", ERR_CMD_CRC, TXT_TRANSMISSION},
+    {u"E\tCFG_CRC", ERR_CFG_CRC, TXT_CFG_CORRUPTED},
+    {u"E\tCFG_NO_ID", ERR_CFG_NO_ID, TXT_NO_MODULE_ID},
+    {u"E\tWRONG_ID", ERR_WRONG_ID, TXT_EXCHANGED},
+    {u"E\tBUFFER_CRC", ERR_BUFFER_CRC, TXT_BUFFER_CORRUPTED},
 };
 
 } // namespace
 
-CDevCmd::CDevCmd(const QString& code, const QString& args) : m_strCode(code), m_strText(code + args) {}
+CDevCmd::CDevCmd(const QString& code, const QString& args)
+    : m_strCode(code), m_strText(code + args) {}
 
 void CDevCmd::ShowResult(CInfoView&) {}
 
@@ -56,14 +58,18 @@ void CDevCmd::SetCommand(const QString& code, const QString& args) {
     m_strText = code + args;
 }
 
-void CDevCmd::SetArgs(const QString& args) { m_strText = m_strCode + args; }
+void CDevCmd::SetArgs(const QString& args) {
+    m_strText = m_strCode + args;
+}
 
 void CDevCmd::Log(const QString& text) const {
     if (m_bLog)
         TheWorker().NotifyProtocol(text);
 }
 
-void CDevCmd::Post() { TheQueue().Add(this); }
+void CDevCmd::Post() {
+    TheQueue().Add(this);
+}
 
 bool HasControlCharacter(QStringView text) {
     return std::any_of(text.begin(), text.end(),
@@ -89,7 +95,7 @@ CDevCmdReply::CDevCmdReply(const QString& code, const QString& args) : CDevCmd(c
 
 void CDevCmdReply::SetInvalidResponse() {
     m_nError = ERR_INVALID_RESPONSE;
-    SetMessageId(MSG_INVALID_RESPONSE);
+    SetMessageId(TXT_INVALID_RESPONSE);
 }
 
 bool CDevCmdReply::CheckReplyCrc(char* buffer, int length) {
@@ -102,14 +108,14 @@ bool CDevCmdReply::CheckReplyCrc(char* buffer, int length) {
     }
     if (!lastLf) {
         m_nError = ERR_TRANSMISSION;
-        SetMessageId(MSG_TRANSMISSION);
+        SetMessageId(TXT_TRANSMISSION);
         return false;
     }
     *lastLf = 0;
     const std::uint16_t crc = CCrc16::Of(QByteArrayView(buffer, lastLf - buffer));
     if (LeadingNumber(lastLf + 1) != crc) {
         m_nError = ERR_TRANSMISSION;
-        SetMessageId(MSG_TRANSMISSION);
+        SetMessageId(TXT_TRANSMISSION);
         return false;
     }
     return true;
@@ -120,8 +126,8 @@ int CDevCmdReply::CheckErrorReply() {
         return 0;
     for (const ErrorWord& entry : kErrorWords) {
         const QString word = QString::fromUtf16(entry.word);
-        const bool found = entry.error == ERR_WRONG_ID ? m_strReply.startsWith(word)
-                                                       : m_strReply.contains(word);
+        const bool found =
+            entry.error == ERR_WRONG_ID ? m_strReply.startsWith(word) : m_strReply.contains(word);
         if (found) {
             m_nError = entry.error;
             return entry.message;
@@ -134,7 +140,7 @@ void CDevCmdReply::ProcessReply(char* buffer, int length) {
     if (length < 0) {
         m_strReply.clear();
         m_nError = ERR_NO_RESPONSE;
-        SetMessageId(MSG_NO_RESPONSE);
+        SetMessageId(TXT_NO_RESPONSE);
         OnError();
         return;
     }
@@ -165,7 +171,7 @@ void CDevCmdReply::Execute() {
         m_nMsgId = 0;
         if (HasControlCharacter(m_strText)) {
             // STX, ETX or a line feed inside the text would end or split the frame.
-            RecordUnsent(ERR_BAD_TEXT, MSG_CONTROL_CHARACTER);
+            RecordUnsent(ERR_BAD_TEXT, TXT_CONTROL_CHARACTER);
         } else if (link.IsOpen() || link.Open()) {
             Send();
             const int length =
@@ -201,7 +207,9 @@ void CDevCmdNoReply::Execute() {
         Send();
 }
 
-void CExitDlgCmd::Execute() { TheWorker().PostEndDialog(m_pOwner, 2); }
+void CExitDlgCmd::Execute() {
+    TheWorker().PostEndDialog(m_pOwner, 2);
+}
 
 void CTerminateCmd::Execute() {
     if (TheLink().IsOpen())

@@ -24,28 +24,6 @@ enum DevError : int {
     ERR_BAD_TEXT = 17, // the command text would break the frame; nothing was sent
 };
 
-// String-table ids of the messages of failed exchanges.
-enum DevMessage : int {
-    MSG_NO_RESPONSE = 102,
-    MSG_TRANSMISSION = 104,
-    MSG_NO_MODULE_ID = 105,
-    MSG_EXCHANGED = 121,
-    MSG_CHECK_PLACEMENT = 123,
-    MSG_CFG_CORRUPTED = 181,
-    MSG_BUFFER_CORRUPTED = 182,
-    MSG_INVALID_COMMAND = 183,
-    MSG_INVALID_RESPONSE = 190,
-    MSG_PLEASE_RETRY = 195,
-    MSG_CONTACT_MAKER = 204,
-    MSG_NO_CHARGER = 290,
-    MSG_LOW_BATTERY = 296,
-    MSG_READ_DATA = 300,
-    MSG_CHARGER_BUSY = 430,
-    MSG_CHARGER_NO_ACCESS = 431,
-    MSG_CONTROL_CHARACTER = 432,
-    MSG_CHARGER_NOT_OPENED = 433,
-};
-
 // Kind bits: a queue holds at most one waiting command of each nonzero kind.
 enum CmdKind : std::uint32_t {
     KIND_NONE = 0,

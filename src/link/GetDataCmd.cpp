@@ -2,14 +2,14 @@
 
 #include "base/AnsiCodec.h"
 #include "base/AppInfo.h"
+#include "base/Texts.h"
 #include "data/CData.h"
 #include "data/CDataFile.h"
 #include "data/CFileList.h"
 #include "data/CInfoHeader.h"
+#include "data/NameIndex.h"
 #include "link/InfoCmd.h"
 #include "link/InfoView.h"
-#include "data/NameIndex.h"
-#include "base/Texts.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -20,17 +20,6 @@
 #include <QTemporaryFile>
 
 namespace {
-
-enum DownloadText : int {
-    TXT_ALREADY_UPLOADED = 103,
-    TXT_NO_MODULE_ID = 105,
-    TXT_FOLDER_FAILED = 106,
-    TXT_FILE_EXISTS = 107,
-    TXT_EVENTS = 251,
-    TXT_EVENTS_SAVED = 253,
-    TXT_FILE_NOT_WRITTEN = 400,
-    TXT_LISTING_NOT_WRITTEN = 453,
-};
 
 // Loader lines with this build number come from loaders that report no version.
 constexpr int kNoLoaderVersion = 16433;

@@ -1,28 +1,15 @@
 #include "link/InfoCmd.h"
 
-#include "link/InfoView.h"
 #include "base/Scan.h"
 #include "base/Texts.h"
+#include "link/InfoView.h"
 
 #include <QStringList>
 
 namespace {
 
-enum InfoText : int {
-    TXT_CB_NO_FIRMWARE = 148,
-    TXT_VM_NO_FIRMWARE = 152,
-    TXT_BATTERY_OK = 170,
-    TXT_BATTERY_LOW = 143,
-    TXT_BATTERY_VERY_LOW = 146,
-    TXT_RECHARGE = 153,
-    TXT_EVENTS_AVAILABLE = 276,
-    TXT_READ_ALREADY = 277,
-};
-
 constexpr int kBatteryOkMv = 3600;
 constexpr int kBatteryLowMv = 3500;
-
-QString Printf(int id, int value) { return QString::asprintf(LoadText(id).toUtf8().constData(), value); }
 
 } // namespace
 
@@ -85,7 +72,9 @@ void CInfoCmdCB::ShowResult(CInfoView& view) {
         view.AddText(LoadText(TXT_CB_NO_FIRMWARE));
 }
 
-CInfoCmdVM::CInfoCmdVM() : CInfoCmd(QStringLiteral("GP")) { m_nKind = KIND_VM_INFO; }
+CInfoCmdVM::CInfoCmdVM() : CInfoCmd(QStringLiteral("GP")) {
+    m_nKind = KIND_VM_INFO;
+}
 
 void CInfoCmdVM::Reset() {
     CInfoCmd::Reset();
@@ -124,13 +113,15 @@ void CInfoCmdVM::ShowResult(CInfoView& view) {
         return;
     }
     if (m_nBatteryMv >= kBatteryOkMv)
-        view.AddText(Printf(TXT_BATTERY_OK, m_nBatteryMv));
+        view.AddText(FormatText(TXT_BATTERY_OK, {QString::number(m_nBatteryMv)}));
     else if (m_nBatteryMv >= kBatteryLowMv)
-        view.AddText(Printf(TXT_BATTERY_LOW, m_nBatteryMv) + LoadText(TXT_RECHARGE));
+        view.AddText(FormatText(TXT_BATTERY_LOW, {QString::number(m_nBatteryMv)}) +
+                     LoadText(TXT_RECHARGE));
     else
-        view.AddText(Printf(TXT_BATTERY_VERY_LOW, m_nBatteryMv) + LoadText(TXT_RECHARGE));
+        view.AddText(FormatText(TXT_BATTERY_VERY_LOW, {QString::number(m_nBatteryMv)}) +
+                     LoadText(TXT_RECHARGE));
     if (m_nEvents != 0) {
-        QString line = Printf(TXT_EVENTS_AVAILABLE, m_nEvents);
+        QString line = FormatText(TXT_EVENTS_AVAILABLE, {QString::number(m_nEvents)});
         if (m_nEventsRead != 0)
             line += LoadText(TXT_READ_ALREADY);
         view.AddText(line);

@@ -1,5 +1,6 @@
 #include "link/UsbLink.h"
 
+#include "base/TextIds.h"
 #include "link/DevCmd.h"
 
 #include <QDeadlineTimer>
@@ -21,10 +22,10 @@ constexpr qsizetype kMaxEepromStrings = 43;
 
 const QStringList& CbusFunctionNames() {
     static const QStringList names = {
-        "TRISTATE", "TXLED",       "RXLED",         "TXRXLED",    "PWREN",      "SLEEP",
-        "DRIVE_0",  "DRIVE_1",     "IOMODE",        "TXDEN",      "CLK24",      "CLK12",
-        "CLK6",     "BCD_CHARGER", "BCD_CHARGER_N", "I2C_TXE",    "I2C_RXF",    "VBUS_SENSE",
-        "BITBANG_WR", "BITBANG_RD", "TIMESTAMP",    "KEEP_AWAKE"};
+        "TRISTATE",   "TXLED",       "RXLED",         "TXRXLED",   "PWREN",   "SLEEP",
+        "DRIVE_0",    "DRIVE_1",     "IOMODE",        "TXDEN",     "CLK24",   "CLK12",
+        "CLK6",       "BCD_CHARGER", "BCD_CHARGER_N", "I2C_TXE",   "I2C_RXF", "VBUS_SENSE",
+        "BITBANG_WR", "BITBANG_RD",  "TIMESTAMP",     "KEEP_AWAKE"};
     return names;
 }
 
@@ -36,13 +37,13 @@ CUsbLink& TheLink() {
 int OpenErrorMessage(FtOpenError error) {
     switch (error) {
     case FtOpenError::Busy:
-        return MSG_CHARGER_BUSY;
+        return TXT_CHARGER_BUSY;
     case FtOpenError::NoAccess:
-        return MSG_CHARGER_NO_ACCESS;
+        return TXT_CHARGER_NO_ACCESS;
     case FtOpenError::Failed:
-        return MSG_CHARGER_NOT_OPENED;
+        return TXT_CHARGER_NOT_OPENED;
     default:
-        return MSG_NO_CHARGER;
+        return TXT_NO_CHARGER;
     }
 }
 
@@ -53,7 +54,7 @@ int NoChargerMessage(const QList<CUsbDeviceInfo>& devices) {
                 return OpenErrorMessage(reason);
         }
     }
-    return MSG_NO_CHARGER;
+    return TXT_NO_CHARGER;
 }
 
 void CUsbLink::SetDrivers(std::vector<std::unique_ptr<CFtDriver>> drivers) {
@@ -119,7 +120,9 @@ QList<CUsbDeviceInfo> CUsbLink::Devices() const {
     return m_devices;
 }
 
-void CUsbLink::Select(int index) { m_nDevice = index; }
+void CUsbLink::Select(int index) {
+    m_nDevice = index;
+}
 
 std::unique_ptr<CFtHandle> CUsbLink::OpenByIndex(int index, FtOpenError& error) {
     error = FtOpenError::Gone;

@@ -21,25 +21,16 @@ namespace {
 // Longest silence within a transfer.
 constexpr int kSilenceTimeoutMs = 30000;
 constexpr qint64 kBlockSize = 4096;
-constexpr int kMsgUpdates = 132;
-constexpr int kMsgFileNotFound = 212;
-constexpr int kMsgNoAnswer = 460;
-constexpr int kMsgUnreachable = 461;
-constexpr int kMsgErrorStatus = 462;
-constexpr int kMsgRedirectLoop = 463;
-constexpr int kMsgEmpty = 464;
-constexpr int kMsgAddressNotAllowed = 465;
-constexpr int kMsgTooLarge = 469;
 // More redirects than this count as a loop.
 constexpr qsizetype kMaxRedirects = 10;
 
 void ReportError(const QString& text) {
-    ShowMessage(text, MB_OK, LoadText(kMsgUpdates));
+    ShowMessage(text, MB_OK, LoadText(TXT_UPDATES));
 }
 
 void ReportMissing(const QString& url) {
-    ShowMessage(FormatText(kMsgFileNotFound, {url.mid(url.lastIndexOf(u'/') + 1)}), MB_OK,
-                LoadText(kMsgUpdates));
+    ShowMessage(FormatText(TXT_FILE_NOT_FOUND, {url.mid(url.lastIndexOf(u'/') + 1)}), MB_OK,
+                LoadText(TXT_UPDATES));
 }
 
 // Reads "%u" as C's scanner does: blanks, an optional sign, digits (wrapping); pos moves behind
@@ -110,7 +101,7 @@ bool CKelvoraHttp::OpenUrl(const QString& path, std::chrono::milliseconds deadli
     const QUrl url(ServerOrigin() + path);
     const QString shown = url.toDisplayString();
     if (!IsAllowedUrl(url)) {
-        ReportError(FormatText(kMsgAddressNotAllowed, {shown}));
+        ReportError(FormatText(TXT_ADDRESS_NOT_ALLOWED, {shown}));
         return false;
     }
     QNetworkRequest request(url);
@@ -176,19 +167,19 @@ bool CKelvoraHttp::OpenUrl(const QString& path, std::chrono::milliseconds deadli
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (timedOut) {
         const auto seconds = (deadline.count() + 999) / 1000;
-        ReportError(FormatText(kMsgNoAnswer, {shown, QString::number(seconds)}));
+        ReportError(FormatText(TXT_SERVER_NO_ANSWER, {shown, QString::number(seconds)}));
         return false;
     }
     if (refusedTarget.isValid()) {
-        ReportError(FormatText(kMsgAddressNotAllowed, {refusedTarget.toDisplayString()}));
+        ReportError(FormatText(TXT_ADDRESS_NOT_ALLOWED, {refusedTarget.toDisplayString()}));
         return false;
     }
     if (loops) {
-        ReportError(FormatText(kMsgRedirectLoop, {shown}));
+        ReportError(FormatText(TXT_SERVER_REDIRECT_LOOP, {shown}));
         return false;
     }
     if (tooLarge) {
-        ReportError(FormatText(kMsgTooLarge, {shown}));
+        ReportError(FormatText(TXT_TOO_LARGE, {shown}));
         return false;
     }
     if (status == 404 || status == 410) {
@@ -198,18 +189,18 @@ bool CKelvoraHttp::OpenUrl(const QString& path, std::chrono::milliseconds deadli
     if (status >= 400 || (reply->error() == QNetworkReply::NoError && status / 100 != 2)) {
         const QString reason =
             reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
-        ReportError(FormatText(kMsgErrorStatus,
+        ReportError(FormatText(TXT_SERVER_ERROR_STATUS,
                                {shown, (QString::number(status) + u' ' + reason).trimmed()}));
         return false;
     }
     // No connection, a failed TLS handshake, a silence that was too long.
     if (reply->error() != QNetworkReply::NoError) {
-        ReportError(FormatText(kMsgUnreachable, {shown, reply->errorString()}));
+        ReportError(FormatText(TXT_SERVER_UNREACHABLE, {shown, reply->errorString()}));
         return false;
     }
     QByteArray body = reply->readAll();
     if (body.isEmpty()) {
-        ReportError(FormatText(kMsgEmpty, {shown}));
+        ReportError(FormatText(TXT_SERVER_FILE_EMPTY, {shown}));
         return false;
     }
     m_strPath = path;
@@ -272,7 +263,7 @@ int CKelvoraHttp::ReadVersionList(const QString& folderPath, QStringList& list) 
     } while (ReadLine(line));
     Close();
     if (list.isEmpty())
-        ReportError(FormatText(kMsgEmpty, {ServerOrigin() + path}));
+        ReportError(FormatText(TXT_SERVER_FILE_EMPTY, {ServerOrigin() + path}));
     return static_cast<int>(list.size());
 }
 

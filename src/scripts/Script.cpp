@@ -1,10 +1,10 @@
 #include "scripts/Script.h"
 
 #include "base/AnsiCodec.h"
-#include "link/CommWorker.h"
 #include "base/FileRead.h"
-#include "link/GenericCmd.h"
 #include "base/Texts.h"
+#include "link/CommWorker.h"
+#include "link/GenericCmd.h"
 
 #include <QCoreApplication>
 
@@ -12,12 +12,6 @@
 #include <optional>
 
 namespace {
-
-constexpr int kMsgScriptError = 134;
-constexpr int kMsgScriptCanceled = 135;
-constexpr int kMsgNotFound = 275;
-constexpr int kMsgNotAFile = 451;
-constexpr int kMsgTooLarge = 469;
 
 // The leading decimal number of a PAUSE or LOOP argument as "%u" reads it (blanks, an optional
 // '+', digits; text after them is ignored), but without wrapping: a negative number or one
@@ -90,7 +84,7 @@ int CLoopEntry::Execute(CScript& script) {
 
 int CDefaultEntry::Execute(CScript& script) {
     script.CheckCancel();
-    script.Log(LoadText(kMsgScriptError));
+    script.Log(LoadText(TXT_SCRIPT_ERROR));
     return script.Count();
 }
 
@@ -98,9 +92,9 @@ bool CScript::Load(const QString& path) {
     const FileContent content = ReadRegularFile(path, kMaxSize);
     if (!content.ok()) {
         Clear();
-        const int message = content.error == FileReadError::NotAFile   ? kMsgNotAFile
-                            : content.error == FileReadError::TooLarge ? kMsgTooLarge
-                                                                       : kMsgNotFound;
+        const int message = content.error == FileReadError::NotAFile   ? TXT_NOT_A_FILE
+                            : content.error == FileReadError::TooLarge ? TXT_TOO_LARGE
+                                                                       : TXT_NOT_FOUND_OR_INVALID;
         ShowMessage(FormatText(message, {path}), MB_OK, QCoreApplication::applicationName());
         return false;
     }
@@ -138,7 +132,7 @@ bool CScript::ParseLine(const QString& line, int lineNumber) {
         if (HasControlCharacter(argument)) {
             // It could never be sent: an error in its line, like any line that is not a script's.
             Log(QStringLiteral("Fehler in Zeile %1").arg(lineNumber));
-            Log(LoadText(MSG_CONTROL_CHARACTER));
+            Log(LoadText(TXT_CONTROL_CHARACTER));
             Clear();
             return false;
         }
@@ -193,7 +187,7 @@ void CScript::Run() {
         for (int index = 0; index < Count();)
             index = Entry(index).Execute(*this);
     } catch (const CScriptException&) {
-        Log(LoadText(kMsgScriptCanceled));
+        Log(LoadText(TXT_SCRIPT_CANCELED));
     }
     m_bRunning = false;
 }

@@ -1,9 +1,9 @@
 #include "scripts/ScriptOwner.h"
 
+#include "base/Texts.h"
 #include "link/CommWorker.h"
 #include "link/GenericCmd.h"
 #include "scripts/Script.h"
-#include "base/Texts.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -59,7 +59,7 @@ bool CScriptOwner::OnCmdReply(CDevCmdReply& cmd) {
     if (m_bStatusOk)
         m_script.Log(TheGenericCmd().m_strLine);
     else
-        m_script.Log(LoadText(cmd.m_nMsgId > 0 ? cmd.m_nMsgId : MSG_INVALID_RESPONSE));
+        m_script.Log(LoadText(cmd.m_nMsgId > 0 ? cmd.m_nMsgId : TXT_INVALID_RESPONSE));
     m_script.SignalEvent();
     return false;
 }

@@ -4,19 +4,19 @@
 // a download, the language menu, the support file and reply dump, unavailable commands and
 // closing through the worker.
 
+#include "app/SupportFile.h"
+#include "app/VeltrumDlg.h"
+#include "base/Reg.h"
+#include "base/Texts.h"
+#include "drivers/sim/SimCharger.h"
 #include "link/CommWorker.h"
-#include "ui/common/FolderPicker.h"
 #include "link/InfoCmd.h"
+#include "link/UsbLink.h"
+#include "ui/common/FolderPicker.h"
 #include "ui/common/MsgBox.h"
 #include "ui/common/MyButton.h"
 #include "ui/common/Output.h"
 #include "ui/common/OutputDlg.h"
-#include "base/Reg.h"
-#include "drivers/sim/SimCharger.h"
-#include "app/SupportFile.h"
-#include "base/Texts.h"
-#include "link/UsbLink.h"
-#include "app/VeltrumDlg.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -132,7 +132,7 @@ int AnswerInBox(const QString& text, unsigned style, const QString& caption, int
 
 QString ConnectText(QWidget& window) {
     for (auto* button : window.findChildren<QAbstractButton*>()) {
-        if (CommandId(button) == 1055 || CommandId(button) == 358)
+        if (CommandId(button) == IDC_CONNECT || CommandId(button) == IDC_DISCONNECT)
             return button->text();
     }
     return QString();
@@ -171,7 +171,7 @@ class TestMainWindow : public QObject {
     }
 
     void WaitForModule(Window& window) {
-        QTRY_COMPARE(Field(window, 1051)->text(), QStringLiteral("K-104233"));
+        QTRY_COMPARE(Field(window, IDC_MODULE_ID)->text(), QStringLiteral("K-104233"));
         QTRY_VERIFY(!TheLink().IsOpen());
     }
 
@@ -235,7 +235,7 @@ private slots:
         auto window = Open(role);
         QCOMPARE(window->windowTitle(), caption);
         QCOMPARE(MenuTitles(window->MenuBar()), menus);
-        QCOMPARE(HasCommand(window->MenuBar(), 32813), feedbackMode);
+        QCOMPARE(HasCommand(window->MenuBar(), ID_SET_FEEDBACK_MODE), feedbackMode);
         QCOMPARE(window->Chargers().count(), 1);
         QCOMPARE(window->Chargers().currentText(), QStringLiteral("SIM0001"));
         QTRY_VERIFY(TheChargerInfo().m_nVersion > 0);
@@ -253,7 +253,7 @@ private slots:
 
         // F10 disconnects: identity gone, "EC" to the module, list emptied.
         QTest::keyClick(window.get(), Qt::Key_F10);
-        QTRY_COMPARE(Field(*window, 1051)->text(), QString());
+        QTRY_COMPARE(Field(*window, IDC_MODULE_ID)->text(), QString());
         QCOMPARE(window->Output().count(), 0);
         QTRY_COMPARE(Frames().last(), QStringLiteral("EC"));
         QCOMPARE(ConnectText(*window), QStringLiteral("Connect\nKelvora"));
@@ -291,7 +291,7 @@ private slots:
         QCOMPARE(TheLink().Selected(), -1);
         QCOMPARE(TheChargerInfo().m_strSerial, QString());
         QVERIFY(!TheModuleInfo().IsConnected());
-        QCOMPARE(Field(*window, 1051)->text(), QString());
+        QCOMPARE(Field(*window, IDC_MODULE_ID)->text(), QString());
         QCOMPARE(ConnectText(*window), QStringLiteral("Connect\nKelvora"));
 
         InstallChargers(1);
@@ -318,7 +318,7 @@ private slots:
         QTest::qWait(int(CInfoCmdVM::kTimeout) + 1000); // the reply wait runs out
         QCOMPARE(Frames(), (QStringList{"#CGV", "GP"}));
         QVERIFY2(m_boxes.isEmpty(), qPrintable(m_boxes.join(" | ")));
-        QCOMPARE(Field(window, 1051)->text(), QString());
+        QCOMPARE(Field(window, IDC_MODULE_ID)->text(), QString());
         TheSimCharger().SetFaults({});
         Close(window);
     }
@@ -372,9 +372,9 @@ private slots:
         }
         for (int second = 1; second < CVeltrumDlg::kIdleSeconds; ++second)
             window->OnTimer();
-        QCOMPARE(Field(*window, 1051)->text(), QStringLiteral("K-104233"));
+        QCOMPARE(Field(*window, IDC_MODULE_ID)->text(), QStringLiteral("K-104233"));
         window->OnTimer();
-        QCOMPARE(Field(*window, 1051)->text(), QString());
+        QCOMPARE(Field(*window, IDC_MODULE_ID)->text(), QString());
         QVERIFY(!TheModuleInfo().IsConnected());
         QCOMPARE(window->Output().count(), 0);
         QCOMPARE(ConnectText(*window), QStringLiteral("Connect\nKelvora"));
@@ -409,7 +409,7 @@ private slots:
         TheSimCharger().ClearReceivedFrames();
         m_answers << answer;
         QTest::keyClick(window.get(), Qt::Key_F11, Qt::ShiftModifier | Qt::ControlModifier);
-        QCOMPARE(m_boxes, QStringList{LoadText(150)});
+        QCOMPARE(m_boxes, QStringList{LoadText(TXT_ERASE)});
         if (!frames.isEmpty())
             QTRY_COMPARE(Frames(), frames);
         QTest::qWait(100);
@@ -424,8 +424,8 @@ private slots:
         QTest::addColumn<int>("button");
         QTest::addColumn<QString>("frame");
         QTest::addColumn<int>("state"); // text of "on" or "off"
-        QTest::newRow("On") << 1050 << "ME" << 113;
-        QTest::newRow("Off") << 1054 << "MD" << 149;
+        QTest::newRow("On") << int(IDC_FEEDBACK_ON) << "ME" << int(TXT_ON);
+        QTest::newRow("Off") << int(IDC_FEEDBACK_OFF) << "MD" << int(TXT_OFF);
     }
     void feedbackSwitch() {
         QFETCH(int, button);
@@ -443,9 +443,9 @@ private slots:
         m_realBoxes = true;
         m_answers << IDYES;
         onOff->click();
-        const QString switched = FormatText(189, {LoadText(state)});
+        const QString switched = FormatText(TXT_FEEDBACK_SWITCHED, {LoadText(state)});
         QTRY_VERIFY(m_boxes.contains(switched));
-        QCOMPARE(m_boxes.first(), FormatText(112, {LoadText(state)}));
+        QCOMPARE(m_boxes.first(), FormatText(TXT_SWITCH_FEEDBACK, {LoadText(state)}));
         QCOMPARE(m_boxOnGuiThread, QList<bool>(m_boxes.size(), true));
         QCOMPARE(Frames(), (QStringList{"GD", frame}));
         QCOMPARE(TheSimCharger().WithModule([](CSimModule& m) { return m.motorEnabled; }),
@@ -487,8 +487,9 @@ private slots:
         const QStringList data = folder.entryList({"*.kmM"}, QDir::Files);
         QCOMPARE(data.size(), 1);
         QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden).size(), 2);
-        QCOMPARE(m_boxes, QStringList{FormatText(
-                              253, {QDir::toNativeSeparators(folder.filePath(data.first()))})});
+        QCOMPARE(m_boxes,
+                 QStringList{FormatText(
+                     TXT_EVENTS_SAVED, {QDir::toNativeSeparators(folder.filePath(data.first()))})});
         QFile file(folder.filePath(data.first()));
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QList<QByteArray> lines = file.readAll().split('\n');
@@ -518,7 +519,8 @@ private slots:
         m_answers << IDCANCEL;
         QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 30000);
         QVERIFY(TheWorker().wait(5000));
-        QCOMPARE(m_boxes, QStringList{LoadText(102) + LoadText(123) + LoadText(195)});
+        QCOMPARE(m_boxes, QStringList{LoadText(TXT_NO_RESPONSE) + LoadText(TXT_CHECK_PLACEMENT) +
+                                      LoadText(TXT_PLEASE_RETRY)});
         QCOMPARE(Frames(), (QStringList{"GD", "GD", "EC"}));
         QVERIFY(!QDir(m_base.filePath("K-104233")).exists());
     }
@@ -527,13 +529,13 @@ private slots:
     // whether the restart is accepted or not.
     void languageMenu() {
         auto window = Open(Patient, 0);
-        QAction* german = MenuItem(window->MenuBar(), 32891);
-        QAction* english = MenuItem(window->MenuBar(), 32892);
+        QAction* german = MenuItem(window->MenuBar(), ID_LANGUAGE_GERMAN);
+        QAction* english = MenuItem(window->MenuBar(), ID_LANGUAGE_ENGLISH);
         QVERIFY(german && english);
         QVERIFY(english->isChecked() && !german->isChecked());
         m_answers << IDNO << IDNO;
         german->trigger();
-        QCOMPARE(m_boxes, QStringList{LoadText(301)});
+        QCOMPARE(m_boxes, QStringList{LoadText(TXT_RESTART)});
         QVERIFY(german->isChecked());
         QVERIFY(!english->isChecked());
         QString saved;
@@ -555,12 +557,14 @@ private slots:
         QTest::addColumn<int>("command");
         QTest::addColumn<bool>("protocol");
         QTest::addColumn<bool>("written");
-        QTest::newRow("create, empty protocol") << int(Admin) << 32901 << false << false;
-        QTest::newRow("create, Patient") << int(Patient) << 32901 << true << true;
-        QTest::newRow("clear, Configuration") << int(Configuration) << 32802 << true << true;
-        QTest::newRow("clear, Patient") << int(Patient) << 32802 << true << false;
-        QTest::newRow("clear, Plus") << int(Plus) << 32802 << true << false;
-        QTest::newRow("clear, Dentist") << int(Dentist) << 32802 << true << false;
+        QTest::newRow("create, empty protocol")
+            << int(Admin) << int(ID_SUPPORT_FILE) << false << false;
+        QTest::newRow("create, Patient") << int(Patient) << int(ID_SUPPORT_FILE) << true << true;
+        QTest::newRow("clear, Configuration")
+            << int(Configuration) << int(ID_CLEAR_PROTOCOL) << true << true;
+        QTest::newRow("clear, Patient") << int(Patient) << int(ID_CLEAR_PROTOCOL) << true << false;
+        QTest::newRow("clear, Plus") << int(Plus) << int(ID_CLEAR_PROTOCOL) << true << false;
+        QTest::newRow("clear, Dentist") << int(Dentist) << int(ID_CLEAR_PROTOCOL) << true << false;
     }
     void supportFile() {
         QFETCH(int, role);
@@ -581,10 +585,10 @@ private slots:
         else
             QCOMPARE(left.size(), protocol ? 1 : 0);
         // The user is told where the file went.
-        QCOMPARE(m_boxes,
-                 written ? QStringList{FormatText(
-                               440, {QDir::toNativeSeparators(m_base.filePath(files.value(0)))})}
-                         : QStringList{});
+        QCOMPARE(m_boxes, written ? QStringList{FormatText(TXT_SUPPORT_FILE_SAVED,
+                                                           {QDir::toNativeSeparators(
+                                                               m_base.filePath(files.value(0)))})}
+                                  : QStringList{});
         if (written) {
             QFile file(QDir(m_base.path()).filePath(files.first()));
             QVERIFY(file.open(QIODevice::ReadOnly));
@@ -605,13 +609,14 @@ private slots:
         auto window = Open(Patient);
         WaitForModule(*window);
         QVERIFY(window->Protocol()->List().count() > 0);
-        QVERIFY(window->OnCommand(32901));
+        QVERIFY(window->OnCommand(ID_SUPPORT_FILE));
         const QDir folder(m_base.filePath("K-104233"));
         const QStringList files = folder.entryList({"Support_*.txt"}, QDir::Files);
         QCOMPARE(files.size(), 1);
         QVERIFY(QDir(m_base.path()).entryList({"Support_*.txt"}, QDir::Files).isEmpty());
         QCOMPARE(m_boxes, QStringList{FormatText(
-                              440, {QDir::toNativeSeparators(folder.filePath(files.first()))})});
+                              TXT_SUPPORT_FILE_SAVED,
+                              {QDir::toNativeSeparators(folder.filePath(files.first()))})});
         Close(*window);
     }
 
@@ -619,7 +624,7 @@ private slots:
     void replyDump() {
         auto window = Open(Patient);
         WaitForModule(*window);
-        QVERIFY(window->OnCommand(32824));
+        QVERIFY(window->OnCommand(ID_REPLY_DUMP));
         const QStringList files = QDir(m_base.path()).entryList({"klv_*"}, QDir::Files);
         QCOMPARE(files.size(), 1);
         QFile file(QDir(m_base.path()).filePath(files.first()));
@@ -671,19 +676,30 @@ private slots:
     // "Create graphs" on a base folder without data says so and opens no window.
     void createGraphsWithoutData() {
         auto window = Open(Admin, 0);
-        QVERIFY(window->OnCommand(32806));
-        QCOMPARE(m_boxes, QStringList{LoadText(210)});
+        QVERIFY(window->OnCommand(ID_CREATE_GRAPHS));
+        QCOMPARE(m_boxes, QStringList{LoadText(TXT_NO_DATA)});
         Close(*window);
     }
 
     // Commands whose dialogs are still missing say so.
     void unavailableCommands() {
         auto window = Open(Admin, 0);
-        const QList<int> ids{32812, 32813, 32811, 32810, 32782, 32800, 32805,
-                             32798, 32780, 32796, 32825, 32903, 32900};
+        const QList<int> ids{ID_SET_FEEDBACK_THRESHOLDS,
+                             ID_SET_FEEDBACK_MODE,
+                             ID_SET_THRESHOLDS,
+                             ID_SET_PARAMETERS,
+                             ID_SET_MODULE_ID,
+                             ID_SET_INFO,
+                             ID_DEBUG,
+                             ID_VM_UPDATE,
+                             ID_CB_EEPROM,
+                             ID_CB_UPDATE,
+                             ID_PARAMETERS_FROM_LIST,
+                             ID_MODULE_ID_FROM_LIST,
+                             ID_SCRIPT_WINDOW};
         for (int id : ids)
             QVERIFY(window->OnCommand(id));
-        QCOMPARE(m_boxes, QStringList(ids.size(), LoadText(410)));
+        QCOMPARE(m_boxes, QStringList(ids.size(), LoadText(TXT_NOT_AVAILABLE)));
         Close(*window);
     }
 };

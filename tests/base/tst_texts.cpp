@@ -2,10 +2,11 @@
 // and the small text helpers.
 
 #include "base/AppInfo.h"
+#include "base/CmdIds.h"
 #include "base/FileRead.h"
-#include "data/NameIndex.h"
 #include "base/Reg.h"
 #include "base/Texts.h"
+#include "data/NameIndex.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -16,6 +17,9 @@
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #endif
+
+// An id that no string-table entry has.
+constexpr int kMissingId = 31999;
 
 class TestTexts : public QObject {
     Q_OBJECT
@@ -67,7 +71,10 @@ private slots:
 
     // Both tables carry the same ids, every entry has a text, and the escapes are decoded.
     void tablesMatch() {
-        for (int id : {102, 123, 141, 301, 352, 353, 354, 355, 356, 1055, 32806}) {
+        for (int id : std::initializer_list<int>{
+                 TXT_NO_RESPONSE, TXT_CHECK_PLACEMENT, TXT_BATTERY_LEGEND, TXT_RESTART,
+                 TXT_BUTTON_OK, TXT_BUTTON_CANCEL, TXT_BUTTON_RETRY, TXT_BUTTON_YES, TXT_BUTTON_NO,
+                 int(IDC_CONNECT), int(ID_CREATE_GRAPHS)}) {
             SetLanguage(Language::English);
             const QString english = LoadText(id);
             SetLanguage(Language::German);
@@ -75,30 +82,30 @@ private slots:
             QVERIFY2(!english.isEmpty() && !german.isEmpty(), qPrintable(QString::number(id)));
         }
         SetLanguage(Language::English);
-        QCOMPARE(LoadText(1055), QStringLiteral("Connects your Kelvora.\n[F9]"));
-        QCOMPARE(LoadText(141),
+        QCOMPARE(LoadText(IDC_CONNECT), QStringLiteral("Connects your Kelvora.\n[F9]"));
+        QCOMPARE(LoadText(TXT_BATTERY_LEGEND),
                  QStringLiteral("Battery level\n\nBlue\tGood\nOrange\tLow\nRed\tDead"));
-        QCOMPARE(LoadText(218), QStringLiteral("P 0: On Threshold A [‰] "));
-        QCOMPARE(LoadText(249), QStringLiteral("P31:"));
+        QCOMPARE(LoadText(TXT_PARAM_NAMES), QStringLiteral("P 0: On Threshold A [‰] "));
+        QCOMPARE(LoadText(TXT_PARAM_NAMES + 31), QStringLiteral("P31:"));
         SetLanguage(Language::German);
-        QCOMPARE(LoadText(355), QStringLiteral("Ja"));
+        QCOMPARE(LoadText(TXT_BUTTON_YES), QStringLiteral("Ja"));
     }
 
     void missingEntryIsEmpty() {
         SetLanguage(Language::German);
-        QVERIFY(LoadText(31999).isEmpty());
-        QVERIFY(FormatText(31999, {"x"}).isEmpty());
+        QVERIFY(LoadText(kMissingId).isEmpty());
+        QVERIFY(FormatText(kMissingId, {"x"}).isEmpty());
         QString text = QStringLiteral("a");
-        AppendText(text, 31999);
+        AppendText(text, kMissingId);
         QCOMPARE(text, QStringLiteral("a"));
     }
 
     void formatText() {
         // 106 uses %1 and %2; a repeated %1 is replaced everywhere.
-        QCOMPARE(FormatText(106, {"VM1", "C:\\Data"}),
+        QCOMPARE(FormatText(TXT_FOLDER_FAILED, {"VM1", "C:\\Data"}),
                  QStringLiteral("Folder VM1 could not be created in base folder C:\\Data!\n\n"
                                 "Please select another base folder."));
-        QCOMPARE(FormatText(107, {"a.kmM"}), QStringLiteral("File a.kmM exists!"));
+        QCOMPARE(FormatText(TXT_FILE_EXISTS, {"a.kmM"}), QStringLiteral("File a.kmM exists!"));
         QString text = QStringLiteral("Cancel");
         AppendText(text, 195);
         QCOMPARE(text, QStringLiteral("Cancel\n\nPlease retry."));

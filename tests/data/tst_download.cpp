@@ -1,14 +1,14 @@
 // The event download: reply fields, listing, file and folder names, the written data file, the
 // device name index, and the save rules (declined, existing file, folder that cannot be made).
 
+#include "TestMount.h"
+#include "base/Texts.h"
 #include "data/CDataArray.h"
 #include "data/CDataFile.h"
+#include "data/NameIndex.h"
 #include "link/GetDataCmd.h"
 #include "link/InfoCmd.h"
 #include "link/InfoView.h"
-#include "data/NameIndex.h"
-#include "TestMount.h"
-#include "base/Texts.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -178,7 +178,8 @@ private slots:
         cmd.ShowResult(view);
         const QString path = base.filePath(QStringLiteral("K-1/2026-12-09_23-58-21.kmM"));
         QCOMPARE(cmd.m_strSavedPath, path);
-        QCOMPARE(m_boxes, QStringList{FormatText(253, {QDir::toNativeSeparators(path)})});
+        QCOMPARE(m_boxes,
+                 QStringList{FormatText(TXT_EVENTS_SAVED, {QDir::toNativeSeparators(path)})});
         QCOMPARE(ReadAll(path), ReadAll(QStringLiteral(VELTRUM_TEST_DATA "/download/golden.kmM")));
 
         CDataFile file;
@@ -261,13 +262,14 @@ private slots:
         cmd.ShowResult(view);
         QCOMPARE(view.lines.size(), 6); // the events are listed all the same, under two dates
         if (asked) {
-            QCOMPARE(m_boxes, QStringList{LoadText(103)});
+            QCOMPARE(m_boxes, QStringList{LoadText(TXT_ALREADY_UPLOADED)});
             QCOMPARE(cmd.m_strHeldIn, earlierPath);
             QVERIFY(cmd.m_strSavedPath.isEmpty());
             QCOMPARE(Entries(base.filePath(QStringLiteral("K-1"))).size(), 2); // the earlier files
         } else {
             const QString path = base.filePath(QStringLiteral("K-1/2026-12-09_23-58-21.kmM"));
-            QCOMPARE(m_boxes, QStringList{FormatText(253, {QDir::toNativeSeparators(path)})});
+            QCOMPARE(m_boxes,
+                     QStringList{FormatText(TXT_EVENTS_SAVED, {QDir::toNativeSeparators(path)})});
             QVERIFY(cmd.m_strHeldIn.isEmpty());
             QCOMPARE(cmd.m_strSavedPath, path);
         }
@@ -308,8 +310,8 @@ private slots:
         again.ShowResult(view);
         QCOMPARE(again.m_strSavedPath,
                  base.filePath(QStringLiteral("K-1/2026-12-09_23-58-21.kmM")));
-        QCOMPARE(m_boxes,
-                 QStringList{FormatText(253, {QDir::toNativeSeparators(again.m_strSavedPath)})});
+        QCOMPARE(m_boxes, QStringList{FormatText(
+                              TXT_EVENTS_SAVED, {QDir::toNativeSeparators(again.m_strSavedPath)})});
     }
 
     // Both files are in place when the message is shown, so that a program ended while it is
@@ -326,7 +328,8 @@ private slots:
         Download(cmd, kReply, base.path());
         LinesView view;
         cmd.ShowResult(view);
-        QCOMPARE(seen, QStringList{FormatText(253, {QDir::toNativeSeparators(cmd.m_strSavedPath)}) +
+        QCOMPARE(seen, QStringList{FormatText(TXT_EVENTS_SAVED,
+                                              {QDir::toNativeSeparators(cmd.m_strSavedPath)}) +
                                    QStringLiteral(" +listing")});
         QCOMPARE(cmd.m_strListingPath, listing);
     }
@@ -363,8 +366,9 @@ private slots:
         cmd.ShowResult(view);
         const QString data = base.filePath(QStringLiteral("K-1/2026-12-09_23-58-21.kmM"));
         const QString listing = base.filePath(QStringLiteral("K-1/2026-12-09_23-58-21.txt"));
-        QCOMPARE(m_boxes, QStringList{FormatText(453, {QDir::toNativeSeparators(data),
-                                                       QDir::toNativeSeparators(listing)})});
+        QCOMPARE(m_boxes, QStringList{FormatText(TXT_LISTING_NOT_WRITTEN,
+                                                 {QDir::toNativeSeparators(data),
+                                                  QDir::toNativeSeparators(listing)})});
         QCOMPARE(cmd.m_strSavedPath, data);
         QVERIFY(cmd.m_strListingPath.isEmpty());
         QCOMPARE(ReadAll(data), ReadAll(dry.m_strSavedPath));
@@ -421,7 +425,7 @@ private slots:
                  base.path());
         LinesView view;
         cmd.ShowResult(view);
-        QCOMPARE(m_boxes, QStringList{LoadText(105)});
+        QCOMPARE(m_boxes, QStringList{LoadText(TXT_NO_MODULE_ID)});
         QVERIFY(cmd.m_strSavedPath.isEmpty());
     }
 
@@ -437,7 +441,8 @@ private slots:
         Download(cmd, kReply, base.path());
         QString folder = QStringLiteral("K-1");
         QVERIFY(!cmd.SaveDataFile(folder, QStringLiteral("kmM")));
-        QCOMPARE(m_boxes, QStringList{FormatText(107, {QDir::toNativeSeparators(path)})});
+        QCOMPARE(m_boxes,
+                 QStringList{FormatText(TXT_FILE_EXISTS, {QDir::toNativeSeparators(path)})});
         QCOMPARE(ReadAll(path), QByteArray("earlier download"));
         QCOMPARE(
             QDir(base.filePath(QStringLiteral("K-1"))).entryList(QDir::Files | QDir::Hidden).size(),

@@ -3,9 +3,9 @@
 // by a simulated charger. The driver in this process, and veltrum-cli and veltrum started on the
 // same stand-in.
 
+#include "base/Texts.h"
 #include "drivers/ftdi/FtdiDriver.h"
 #include "drivers/sim/SimCharger.h"
-#include "base/Texts.h"
 #include "link/UsbLink.h"
 
 #include <QDir>
@@ -307,7 +307,7 @@ private slots:
                      QStringLiteral("access"))});
         Result r = Cli({QStringLiteral("info")});
         QCOMPARE(r.status, 1);
-        QCOMPARE(r.err.trimmed(), LoadText(431));
+        QCOMPARE(r.err.trimmed(), LoadText(TXT_CHARGER_NO_ACCESS));
 
         Attach({Ftdi("6015", "1000", "Kelvora GmbH", "FT01", pty.Path())});
         CFtdiDriver driver;
@@ -317,7 +317,7 @@ private slots:
         QVERIFY(held);
         r = Cli({QStringLiteral("info")});
         QCOMPARE(r.status, 1);
-        QCOMPARE(r.err.trimmed(), LoadText(430).trimmed());
+        QCOMPARE(r.err.trimmed(), LoadText(TXT_CHARGER_BUSY).trimmed());
         QVERIFY(pty.Sim().ReceivedFrames().isEmpty());
     }
 

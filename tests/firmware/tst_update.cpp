@@ -1,12 +1,12 @@
 // Intel-hex image sources and the firmware update procedure against the simulated charger and
 // module: exchanges, progress, loader failures and the restart from the loader start.
 
+#include "base/Texts.h"
+#include "drivers/sim/SimCharger.h"
+#include "firmware/IntelHexFile.h"
+#include "firmware/UpdateProcedure.h"
 #include "link/CommWorker.h"
 #include "link/Crc16.h"
-#include "firmware/IntelHexFile.h"
-#include "drivers/sim/SimCharger.h"
-#include "base/Texts.h"
-#include "firmware/UpdateProcedure.h"
 #include "link/UsbLink.h"
 
 #include <QTemporaryDir>
@@ -212,7 +212,7 @@ private slots:
         Update update(true, ThreeRecords(), image);
         QVERIFY(update.Start());
         QTRY_COMPARE(update.result, 0);
-        QCOMPARE(m_boxes, QStringList{LoadText(111) + LoadText(195)});
+        QCOMPARE(m_boxes, QStringList{LoadText(TXT_UPDATE_FAILED) + LoadText(TXT_PLEASE_RETRY)});
         QCOMPARE(TheSimCharger().ReceivedFrames(), Wire({"#CUPKelvora", "#CUPKelvora"}, true));
         QVERIFY(update.progress.isEmpty());
     }
@@ -233,7 +233,8 @@ private slots:
         const QString r2 = "IH" + kRecord2;
         QCOMPARE(TheSimCharger().ReceivedFrames(),
                  Wire({"UPKelvora", r1, r2, "UPKelvora", "UPKelvora", r1, r2, "IH" + kEof}, false));
-        QCOMPARE(m_boxes, QStringList{LoadText(111) + LoadText(123) + LoadText(195)});
+        QCOMPARE(m_boxes, QStringList{LoadText(TXT_UPDATE_FAILED) + LoadText(TXT_CHECK_PLACEMENT) +
+                                      LoadText(TXT_PLEASE_RETRY)});
         QCOMPARE(update.progress.last(), QStringLiteral("Ready"));
     }
 };

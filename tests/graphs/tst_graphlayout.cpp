@@ -1,8 +1,8 @@
-#include "graphs/ExportImage.h"
 #include "Nights.h"
+#include "base/Texts.h"
+#include "graphs/ExportImage.h"
 #include "graphs/PrintWin.h"
 #include "graphs/Series.h"
-#include "base/Texts.h"
 
 #include <QFontMetrics>
 #include <QTemporaryDir>
@@ -36,7 +36,8 @@ namespace {
 // An unsigned series with the minimum top of the axis examples.
 class CTestSeries : public CGraphUInt {
 public:
-    explicit CTestSeries(GraphData& data) : CGraphUInt(data, 308, 305) {}
+    explicit CTestSeries(GraphData& data)
+        : CGraphUInt(data, TXT_GRAPH_EVENTS, TXT_EVENTS_PER_NIGHT) {}
     QString ValueText(int) const override { return {}; }
 
 protected:

@@ -1,9 +1,9 @@
 // veltrum-cli as a user runs it: the chargers it lists and the frames it exchanges with a device
 // peer on a pseudo-terminal, its messages and its exit status.
 
-#include "link/Crc16.h"
-#include "drivers/serial/SerialDriver.h"
 #include "base/Texts.h"
+#include "drivers/serial/SerialDriver.h"
+#include "link/Crc16.h"
 
 #include <QProcess>
 #include <QTest>
@@ -114,7 +114,9 @@ private:
     QString m_path;
 };
 
-QByteArray Silent(const QByteArray&) { return QByteArray(); }
+QByteArray Silent(const QByteArray&) {
+    return QByteArray();
+}
 
 } // namespace
 
@@ -145,19 +147,23 @@ private slots:
 
     void sendFramesAndPrintsReply() {
         PtyPeer peer;
-        const Result r = peer.Run({QStringLiteral("send"), QStringLiteral("GP")}, [](const QByteArray& frame) {
-            return frame.startsWith("GP") ? Reply("2.7\nK-1\n0\nInfo\n3700\n4\n12;1") : QByteArray();
-        });
+        const Result r =
+            peer.Run({QStringLiteral("send"), QStringLiteral("GP")}, [](const QByteArray& frame) {
+                return frame.startsWith("GP") ? Reply("2.7\nK-1\n0\nInfo\n3700\n4\n12;1")
+                                              : QByteArray();
+            });
         QCOMPARE(r.status, 0);
         QCOMPARE(r.out, QStringLiteral("GP\t2.7\tK-1\t0\tInfo\t3700\t4\t12\t1\n"));
         // The command with its checksum, then the end of communication without one.
-        QCOMPARE(r.frames, (QList<QByteArray>{"GP\n" + QByteArray::number(CCrc16::Of("GP")), "EC"}));
+        QCOMPARE(r.frames,
+                 (QList<QByteArray>{"GP\n" + QByteArray::number(CCrc16::Of("GP")), "EC"}));
     }
 
     void chargerCommandWithoutChecksum() {
         PtyPeer peer;
-        const Result r = peer.Run({QStringLiteral("send"), QStringLiteral("#CGV")},
-                                  [](const QByteArray&) { return Reply("Version;1.4\nSN;PTY01\n3"); });
+        const Result r =
+            peer.Run({QStringLiteral("send"), QStringLiteral("#CGV")},
+                     [](const QByteArray&) { return Reply("Version;1.4\nSN;PTY01\n3"); });
         QCOMPARE(r.status, 0);
         QCOMPARE(r.frames.value(0), QByteArray("#CGV"));
         QCOMPARE(r.out, QStringLiteral("#CGV\tVersion\t1.4\tSN\tPTY01\t3\n"));
@@ -178,8 +184,9 @@ private slots:
         QFETCH(int, sends);
         QFETCH(QString, message);
         PtyPeer peer;
-        const Result r = peer.Run({QStringLiteral("send"), QStringLiteral("GV")},
-                                  [&](const QByteArray& frame) { return frame == "EC" ? QByteArray() : reply; });
+        const Result r =
+            peer.Run({QStringLiteral("send"), QStringLiteral("GV")},
+                     [&](const QByteArray& frame) { return frame == "EC" ? QByteArray() : reply; });
         QCOMPARE(r.status, 1);
         QCOMPARE(r.err.trimmed(), message);
         QCOMPARE(r.frames.count("GV\n" + QByteArray::number(CCrc16::Of("GV"))), sends);
@@ -207,9 +214,12 @@ private slots:
             << QStringList{"--charger", "", "list"} << 2 << "--charger needs a serial number";
         QTest::newRow("charger without value")
             << QStringList{"--charger"} << 2 << "--charger needs a serial number";
-        QTest::newRow("send with ETX") << QStringList{"send", "GP\x03#CGV"} << 2 << LoadText(432);
-        QTest::newRow("send with STX") << QStringList{"send", "\x02GP"} << 2 << LoadText(432);
-        QTest::newRow("send with line feed") << QStringList{"send", "GP\n1"} << 2 << LoadText(432);
+        QTest::newRow("send with ETX")
+            << QStringList{"send", "GP\x03#CGV"} << 2 << LoadText(TXT_CONTROL_CHARACTER);
+        QTest::newRow("send with STX")
+            << QStringList{"send", "\x02GP"} << 2 << LoadText(TXT_CONTROL_CHARACTER);
+        QTest::newRow("send with line feed")
+            << QStringList{"send", "GP\n1"} << 2 << LoadText(TXT_CONTROL_CHARACTER);
         QTest::newRow("help") << QStringList{"--help"} << 0 << QString();
     }
     void usage() {
@@ -245,7 +255,7 @@ private slots:
         const Result r = peer.Run({QStringLiteral("send"), QStringLiteral("GP")},
                                   [](const QByteArray&) { return Reply("stolen"); });
         QCOMPARE(r.status, 1);
-        QCOMPARE(r.err.trimmed(), LoadText(430).trimmed());
+        QCOMPARE(r.err.trimmed(), LoadText(TXT_CHARGER_BUSY).trimmed());
         QVERIFY(r.frames.isEmpty());
 
         first->Write("\x02GV\x03", 4);

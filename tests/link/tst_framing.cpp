@@ -1,6 +1,7 @@
 // Checksums, command frames, reply checking and error-word detection.
 
 #include "base/AnsiCodec.h"
+#include "base/TextIds.h"
 #include "link/Crc16.h"
 #include "link/DevCmd.h"
 
@@ -18,7 +19,9 @@ public:
     int errors = 0;
 };
 
-QByteArray Framed(const QByteArray& text) { return text + '\n' + QByteArray::number(CCrc16::Of(text)); }
+QByteArray Framed(const QByteArray& text) {
+    return text + '\n' + QByteArray::number(CCrc16::Of(text));
+}
 
 } // namespace
 
@@ -34,7 +37,8 @@ private slots:
         QTest::newRow("abc") << QByteArray("abc") << 20810;
         QTest::newRow("line feeds skipped") << QByteArray("a\nb\nc\n") << 20810;
         QTest::newRow("empty") << QByteArray() << 0xFFFF;
-        QTest::newRow("high bytes") << QByteArray("\xE4\xF6\xFC") << int(CCrc16::Of("\xE4\xF6\xFC"));
+        QTest::newRow("high bytes")
+            << QByteArray("\xE4\xF6\xFC") << int(CCrc16::Of("\xE4\xF6\xFC"));
     }
     void checksum() {
         QFETCH(QByteArray, text);
@@ -53,7 +57,8 @@ private slots:
         QTest::newRow("charger info") << QByteArray("#CGV") << QByteArray();
         QTest::newRow("charger serial") << QByteArray("#CSNA1B2") << QByteArray();
         QTest::newRow("end of communication") << QByteArray("EC") << QByteArray();
-        QTest::newRow("EC1 is checksummed") << QByteArray("EC1") << "\n" + QByteArray::number(CCrc16::Of("EC1"));
+        QTest::newRow("EC1 is checksummed")
+            << QByteArray("EC1") << "\n" + QByteArray::number(CCrc16::Of("EC1"));
         QTest::newRow("multi-line") << QByteArray("a\nbc") << QByteArray("\n20810");
     }
     void suffix() {
@@ -72,21 +77,33 @@ private slots:
 
         QTest::newRow("regular") << Framed("2.7;K-1\n0") << 0 << 0 << "2.7\tK-1\n0" << 1;
         QTest::newRow("trailing junk after digits") << Framed("GV") + "x\r" << 0 << 0 << "GV" << 1;
-        QTest::newRow("no line feed") << QByteArray("GV") << 3 << 104 << "GV" << 0;
-        QTest::newRow("wrong checksum") << QByteArray("GV\n1") << 3 << 104 << "GV" << 0;
-        QTest::newRow("empty payload") << QByteArray() << 3 << 104 << "" << 0;
-        QTest::newRow("error word after ';'") << Framed("E;INV_CMD") << 4 << 183 << "E\tINV_CMD" << 2;
-        QTest::newRow("low battery after a field") << Framed("X;E;LOW_BATT") << 15 << 296 << "X\tE\tLOW_BATT" << 2;
-        QTest::newRow("wrong id at start") << Framed("E;WRONG_ID") << 8 << 121 << "E\tWRONG_ID" << 2;
-        QTest::newRow("wrong id later is regular") << Framed("X;E;WRONG_ID") << 0 << 0 << "X\tE\tWRONG_ID" << 1;
+        QTest::newRow("no line feed")
+            << QByteArray("GV") << 3 << int(TXT_TRANSMISSION) << "GV" << 0;
+        QTest::newRow("wrong checksum")
+            << QByteArray("GV\n1") << 3 << int(TXT_TRANSMISSION) << "GV" << 0;
+        QTest::newRow("empty payload") << QByteArray() << 3 << int(TXT_TRANSMISSION) << "" << 0;
+        QTest::newRow("error word after ';'")
+            << Framed("E;INV_CMD") << 4 << int(TXT_INVALID_COMMAND) << "E\tINV_CMD" << 2;
+        QTest::newRow("low battery after a field")
+            << Framed("X;E;LOW_BATT") << 15 << int(TXT_BATTERY_TOO_LOW) << "X\tE\tLOW_BATT" << 2;
+        QTest::newRow("wrong id at start")
+            << Framed("E;WRONG_ID") << 8 << int(TXT_EXCHANGED) << "E\tWRONG_ID" << 2;
+        QTest::newRow("wrong id later is regular")
+            << Framed("X;E;WRONG_ID") << 0 << 0 << "X\tE\tWRONG_ID" << 1;
         QTest::newRow("unknown word is regular") << Framed("E;NOPE") << 0 << 0 << "E\tNOPE" << 1;
-        QTest::newRow("checksum error word") << Framed("E;CMD_CRC") << 5 << 104 << "E\tCMD_CRC" << 2;
-        QTest::newRow("configuration") << Framed("E;CFG_CRC") << 6 << 181 << "E\tCFG_CRC" << 2;
-        QTest::newRow("no module id") << Framed("E;CFG_NO_ID") << 7 << 105 << "E\tCFG_NO_ID" << 2;
-        QTest::newRow("buffer") << Framed("E;BUFFER_CRC") << 9 << 182 << "E\tBUFFER_CRC" << 2;
-        QTest::newRow("first word in table order wins") << Framed("E;INV_CMD;E;LOW_BATT") << 15 << 296
-                                                        << "E\tINV_CMD\tE\tLOW_BATT" << 2;
-        QTest::newRow("Windows-1252 text") << Framed("Gr\xFC\xDF\x80") << 0 << 0 << QString::fromUtf8("Grüß€") << 1;
+        QTest::newRow("checksum error word")
+            << Framed("E;CMD_CRC") << 5 << int(TXT_TRANSMISSION) << "E\tCMD_CRC" << 2;
+        QTest::newRow("configuration")
+            << Framed("E;CFG_CRC") << 6 << int(TXT_CFG_CORRUPTED) << "E\tCFG_CRC" << 2;
+        QTest::newRow("no module id")
+            << Framed("E;CFG_NO_ID") << 7 << int(TXT_NO_MODULE_ID) << "E\tCFG_NO_ID" << 2;
+        QTest::newRow("buffer") << Framed("E;BUFFER_CRC") << 9 << int(TXT_BUFFER_CORRUPTED)
+                                << "E\tBUFFER_CRC" << 2;
+        QTest::newRow("first word in table order wins")
+            << Framed("E;INV_CMD;E;LOW_BATT") << 15 << int(TXT_BATTERY_TOO_LOW)
+            << "E\tINV_CMD\tE\tLOW_BATT" << 2;
+        QTest::newRow("Windows-1252 text")
+            << Framed("Gr\xFC\xDF\x80") << 0 << 0 << QString::fromUtf8("Grüß€") << 1;
     }
     void processReply() {
         QFETCH(QByteArray, payload);

@@ -1,12 +1,12 @@
 // The queue and the communication worker against the simulated charger: exchanges, owner
 // notifications, the retry policy, aborting and stopping.
 
+#include "base/Texts.h"
+#include "drivers/sim/SimCharger.h"
 #include "link/CmdOwner.h"
 #include "link/CommWorker.h"
 #include "link/Crc16.h"
 #include "link/DevCmd.h"
-#include "drivers/sim/SimCharger.h"
-#include "base/Texts.h"
 #include "link/UsbLink.h"
 
 #include <QElapsedTimer>
@@ -17,7 +17,8 @@ namespace {
 
 class TestCmd : public CDevCmdReply {
 public:
-    explicit TestCmd(const QString& text, std::uint32_t kind = KIND_NONE, std::uint32_t timeout = 300)
+    explicit TestCmd(const QString& text, std::uint32_t kind = KIND_NONE,
+                     std::uint32_t timeout = 300)
         : CDevCmdReply(text), m_timeout(timeout) {
         m_nKind = kind;
     }
@@ -64,7 +65,9 @@ CSimFaults DropReplies(int n) {
     return faults;
 }
 
-QByteArray Frame(const QByteArray& text) { return text + '\n' + QByteArray::number(CCrc16::Of(text)); }
+QByteArray Frame(const QByteArray& text) {
+    return text + '\n' + QByteArray::number(CCrc16::Of(text));
+}
 
 } // namespace
 
@@ -183,7 +186,8 @@ private slots:
         behind.Post();
         QTRY_COMPARE(m_boxes.size(), 1);
         QCOMPARE(m_boxes[0].style, unsigned(MB_RETRYCANCEL));
-        QCOMPARE(m_boxes[0].text, LoadText(102) + LoadText(123) + LoadText(195));
+        QCOMPARE(m_boxes[0].text, LoadText(TXT_NO_RESPONSE) + LoadText(TXT_CHECK_PLACEMENT) +
+                                      LoadText(TXT_PLEASE_RETRY));
         if (ended) {
             QTRY_VERIFY(next.events.contains("end GP"));
             QCOMPARE(TheSimCharger().ReceivedFrames().count(Frame("GP")), sends + 1);
@@ -193,12 +197,12 @@ private slots:
             Owner other;
             Drain(other);
         }
-        QCOMPARE(owner.events.count("error GP 102"), 2);
+        QCOMPARE(owner.events.count(QStringLiteral("error GP %1").arg(TXT_NO_RESPONSE)), 2);
         QCOMPARE(owner.events.contains("end GP"), ended);
         QCOMPARE(next.events.contains("start GP"), ended);
-        QVERIFY(m_protocol.contains(QStringLiteral("MsgBox: %1\n%2 [%3]")
-                                        .arg(QCoreApplication::applicationName(), m_boxes[0].text,
-                                             AnswerName(answer))));
+        QVERIFY(m_protocol.contains(
+            QStringLiteral("MsgBox: %1\n%2 [%3]")
+                .arg(QCoreApplication::applicationName(), m_boxes[0].text, AnswerName(answer))));
     }
 
     void silentRetryAfterBadChecksum() {
@@ -210,7 +214,9 @@ private slots:
         gp.m_pOwner = &owner;
         gp.Post();
         QTRY_VERIFY(owner.events.contains("end GP"));
-        QCOMPARE(owner.events, (QStringList{"start GP", "error GP 104", "ok GP", "end GP"}));
+        QCOMPARE(owner.events,
+                 (QStringList{"start GP", QStringLiteral("error GP %1").arg(TXT_TRANSMISSION),
+                              "ok GP", "end GP"}));
         QVERIFY(m_boxes.isEmpty());
     }
 
@@ -218,9 +224,11 @@ private slots:
     void finalErrors_data() {
         QTest::addColumn<QByteArray>("word");
         QTest::addColumn<QString>("text");
-        QTest::newRow("low battery") << QByteArray("LOW_BATT") << LoadText(296);
-        QTest::newRow("invalid command") << QByteArray("INV_CMD") << LoadText(183) + LoadText(204);
-        QTest::newRow("buffer") << QByteArray("BUFFER_CRC") << LoadText(182) + LoadText(300);
+        QTest::newRow("low battery") << QByteArray("LOW_BATT") << LoadText(TXT_BATTERY_TOO_LOW);
+        QTest::newRow("invalid command")
+            << QByteArray("INV_CMD") << LoadText(TXT_INVALID_COMMAND) + LoadText(TXT_CONTACT_MAKER);
+        QTest::newRow("buffer") << QByteArray("BUFFER_CRC")
+                                << LoadText(TXT_BUFFER_CORRUPTED) + LoadText(TXT_READ_DATA);
     }
     void finalErrors() {
         QFETCH(QByteArray, word);
@@ -295,17 +303,19 @@ private slots:
         behind.Post();
         if (answer == IDRETRY) {
             QTRY_VERIFY(owner.events.contains("end GV"));
-            QCOMPARE(owner.events, (QStringList{"start GP", "error GP 290", "ok GP", "end GP",
-                                                "start GV", "ok GV", "end GV"}));
+            QCOMPARE(owner.events,
+                     (QStringList{"start GP", QStringLiteral("error GP %1").arg(TXT_NO_CHARGER),
+                                  "ok GP", "end GP", "start GV", "ok GV", "end GV"}));
         } else {
             QTRY_COMPARE(m_boxes.size(), 1);
             Owner other;
             TheLink().Select(0);
             Drain(other);
-            QCOMPARE(owner.events, (QStringList{"start GP", "error GP 290"}));
+            QCOMPARE(owner.events,
+                     (QStringList{"start GP", QStringLiteral("error GP %1").arg(TXT_NO_CHARGER)}));
         }
         QCOMPARE(m_boxes.size(), 1);
-        QCOMPARE(m_boxes[0].text, LoadText(290) + LoadText(195));
+        QCOMPARE(m_boxes[0].text, LoadText(TXT_NO_CHARGER) + LoadText(TXT_PLEASE_RETRY));
         QCOMPARE(m_boxes[0].style, unsigned(MB_RETRYCANCEL));
         QTRY_VERIFY(m_main.linkFailures >= 1);
         QVERIFY(!m_protocol.contains(QStringLiteral("Cmd: KA")));
@@ -334,10 +344,11 @@ private slots:
         cmd.m_pOwner = &owner;
         cmd.Post();
         QTRY_COMPARE(m_boxes.size(), 1);
-        QCOMPARE(m_boxes[0].text, LoadText(432));
+        QCOMPARE(m_boxes[0].text, LoadText(TXT_CONTROL_CHARACTER));
         QCOMPARE(m_boxes[0].style, unsigned(MB_OK));
         QCOMPARE(owner.events,
-                 (QStringList{"start " + text, QStringLiteral("error %1 432").arg(text)}));
+                 (QStringList{"start " + text,
+                              QStringLiteral("error %1 %2").arg(text).arg(TXT_CONTROL_CHARACTER)}));
         Owner other;
         Drain(other);
         QCOMPARE(TheSimCharger().ReceivedFrames(), QList<QByteArray>{Frame("GP")});
@@ -346,7 +357,8 @@ private slots:
         TestCmd tab(QStringLiteral("XX\t1"));
         tab.m_pOwner = &other;
         tab.Post();
-        QTRY_VERIFY(other.events.contains("error XX\t1 183"));
+        QTRY_VERIFY(
+            other.events.contains(QStringLiteral("error XX\t1 %1").arg(TXT_INVALID_COMMAND)));
         QVERIFY(TheSimCharger().ReceivedFrames().contains(Frame("XX\t1")));
     }
 

@@ -1,12 +1,12 @@
 // The vendor server access: version lists and firmware names, and the HTTP reader against a
 // server on 127.0.0.1 started by the test.
 
-#include "online/FirmwareNames.h"
-#include "support/HttpResponder.h"
-#include "firmware/IntelHexFile.h"
-#include "online/KelvoraHttp.h"
 #include "base/Reg.h"
 #include "base/Texts.h"
+#include "firmware/IntelHexFile.h"
+#include "online/FirmwareNames.h"
+#include "online/KelvoraHttp.h"
+#include "support/HttpResponder.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -162,7 +162,7 @@ private slots:
         QVERIFY(!http.OpenFirmwareFile(QStringLiteral("Kelvora_9.9.a43"), first));
         QCOMPARE(m_boxes.size(), 1);
         QCOMPARE(m_boxes[0].text, QStringLiteral("File Kelvora_9.9.a43 not found."));
-        QCOMPARE(m_boxes[0].caption, LoadText(132));
+        QCOMPARE(m_boxes[0].caption, LoadText(TXT_UPDATES));
         QVERIFY(!http.ReadLine(first));
 
         CRemoteIntelHexFile image;
@@ -223,22 +223,24 @@ private slots:
         QTest::addColumn<QString>("message");
         const QString url = m_server.Origin() + QString::fromLatin1(kVersions);
         const QByteArray self = QByteArray("Location: ") + kVersions + "\r\n";
-        QTest::newRow("empty list")
-            << false << 200 << QByteArray() << QByteArray() << -1ll << FormatText(464, {url});
+        QTest::newRow("empty list") << false << 200 << QByteArray() << QByteArray() << -1ll
+                                    << FormatText(TXT_SERVER_FILE_EMPTY, {url});
         QTest::newRow("only blank lines") << false << 200 << QByteArray("\r\n\r\n") << QByteArray()
-                                          << -1ll << FormatText(464, {url});
-        QTest::newRow("server error") << false << 500 << QByteArray("oops") << QByteArray() << -1ll
-                                      << FormatText(462, {url, QStringLiteral("500 X")});
-        QTest::newRow("redirect loop")
-            << false << 302 << QByteArray() << self << -1ll << FormatText(463, {url});
+                                          << -1ll << FormatText(TXT_SERVER_FILE_EMPTY, {url});
+        QTest::newRow("server error")
+            << false << 500 << QByteArray("oops") << QByteArray() << -1ll
+            << FormatText(TXT_SERVER_ERROR_STATUS, {url, QStringLiteral("500 X")});
+        QTest::newRow("redirect loop") << false << 302 << QByteArray() << self << -1ll
+                                       << FormatText(TXT_SERVER_REDIRECT_LOOP, {url});
         QTest::newRow("redirect to plain http elsewhere")
             << false << 302 << QByteArray() << QByteArray("Location: http://192.0.2.1/v\r\n")
-            << -1ll << FormatText(465, {QStringLiteral("http://192.0.2.1/v")});
-        QTest::newRow("too large") << false << 200 << QByteArray("x") << QByteArray()
-                                   << qint64(CKelvoraHttp::kMaxSize + 1) << FormatText(469, {url});
+            << -1ll << FormatText(TXT_ADDRESS_NOT_ALLOWED, {QStringLiteral("http://192.0.2.1/v")});
+        QTest::newRow("too large")
+            << false << 200 << QByteArray("x") << QByteArray() << qint64(CKelvoraHttp::kMaxSize + 1)
+            << FormatText(TXT_TOO_LARGE, {url});
         QTest::newRow("TLS failure")
             << true << 200 << QByteArray("x") << QByteArray() << -1ll
-            << FormatText(461,
+            << FormatText(TXT_SERVER_UNREACHABLE,
                           {QString(url).replace(QStringLiteral("http:"), QStringLiteral("https:")),
                            QString()});
     }
@@ -264,7 +266,7 @@ private slots:
         QCOMPARE(count, 0);
         QCOMPARE(m_boxes.size(), 1);
         QVERIFY2(m_boxes[0].text.startsWith(message), qPrintable(m_boxes[0].text));
-        QCOMPARE(m_boxes[0].caption, LoadText(132));
+        QCOMPARE(m_boxes[0].caption, LoadText(TXT_UPDATES));
     }
 
     // A server that sends a file one byte at a time is given up at the deadline, although every
@@ -297,7 +299,8 @@ private slots:
         QVERIFY(timer.elapsed() < 6000);
         const QString seconds = path.endsWith(u".a43") ? QStringLiteral("3") : QStringLiteral("2");
         QCOMPARE(m_boxes.size(), 1);
-        QCOMPARE(m_boxes[0].text, FormatText(460, {m_server.Origin() + path, seconds}));
+        QCOMPARE(m_boxes[0].text,
+                 FormatText(TXT_SERVER_NO_ANSWER, {m_server.Origin() + path, seconds}));
     }
 
     // A reader's network objects, its transfer thread among them, end with the reader, not

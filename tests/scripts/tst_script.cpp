@@ -1,13 +1,13 @@
 // Command scripts: loading with its error rules, and runs against the simulated module with
 // nested loops, cancelling during a pause and failed commands.
 
+#include "base/Texts.h"
+#include "drivers/sim/SimCharger.h"
 #include "link/CommWorker.h"
 #include "link/Crc16.h"
+#include "link/UsbLink.h"
 #include "scripts/Script.h"
 #include "scripts/ScriptOwner.h"
-#include "drivers/sim/SimCharger.h"
-#include "base/Texts.h"
-#include "link/UsbLink.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -111,11 +111,11 @@ private slots:
             << QByteArray("KelvoraScript\ncmd\tGP\n") << false << 0 << "Fehler in Zeile 2";
         // Control characters would split the frame on the wire: the line is an error.
         QTest::newRow("command with ETX") << QByteArray("KelvoraScript\nCMD\tGP\nCMD\tGP\x03#CGV\n")
-                                          << false << 0 << LoadText(432);
-        QTest::newRow("command with STX")
-            << QByteArray("KelvoraScript\nCMD\t\x02GV\n") << false << 0 << LoadText(432);
-        QTest::newRow("command with CR inside")
-            << QByteArray("KelvoraScript\nCMD\tGV\rGP\n") << false << 0 << LoadText(432);
+                                          << false << 0 << LoadText(TXT_CONTROL_CHARACTER);
+        QTest::newRow("command with STX") << QByteArray("KelvoraScript\nCMD\t\x02GV\n") << false
+                                          << 0 << LoadText(TXT_CONTROL_CHARACTER);
+        QTest::newRow("command with CR inside") << QByteArray("KelvoraScript\nCMD\tGV\rGP\n")
+                                                << false << 0 << LoadText(TXT_CONTROL_CHARACTER);
         // A count or pause that is negative or beyond 32 bits is no number: loading ends there.
         QTest::newRow("negative loop count")
             << QByteArray("KelvoraScript\nCMD\tGP\nLOOP\t-1\nCMD\tGP\nENDLOOP\n") << true << 1
@@ -155,18 +155,19 @@ private slots:
     void unreadableFile_data() {
         QTest::addColumn<QString>("path");
         QTest::addColumn<int>("message");
-        QTest::newRow("missing") << m_dir.filePath(QStringLiteral("missing.txt")) << 275;
+        QTest::newRow("missing") << m_dir.filePath(QStringLiteral("missing.txt"))
+                                 << int(TXT_NOT_FOUND_OR_INVALID);
         const QString fifo = m_dir.filePath(QStringLiteral("fifo.txt"));
         QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
-        QTest::newRow("FIFO") << fifo << 451;
+        QTest::newRow("FIFO") << fifo << int(TXT_NOT_A_FILE);
         const QString zero = m_dir.filePath(QStringLiteral("zero.txt"));
         QVERIFY(QFile::link(QStringLiteral("/dev/zero"), zero));
-        QTest::newRow("link to /dev/zero") << zero << 451;
+        QTest::newRow("link to /dev/zero") << zero << int(TXT_NOT_A_FILE);
         const QString large = m_dir.filePath(QStringLiteral("large.txt"));
         QFile file(large);
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write("KelvoraScript\n") > 0 &&
                 file.resize(CScript::kMaxSize + 1));
-        QTest::newRow("too large") << large << 469;
+        QTest::newRow("too large") << large << int(TXT_TOO_LARGE);
     }
     void unreadableFile() {
         QFETCH(QString, path);
@@ -215,7 +216,7 @@ private slots:
         owner.Cancel();
         QTRY_VERIFY(owner.ended);
         QVERIFY2(timer.elapsed() >= 400, "the pause was cut short");
-        QCOMPARE(Log().last(), LoadText(135));
+        QCOMPARE(Log().last(), LoadText(TXT_SCRIPT_CANCELED));
         QCOMPARE(TheSimCharger().ReceivedFrames(), QList<QByteArray>{Frame("GP")});
     }
 
@@ -232,7 +233,7 @@ private slots:
         QTRY_VERIFY(owner.ended);
         QCOMPARE(owner.marks, (QList<bool>{false, true}));
         QCOMPARE(TheSimCharger().ReceivedFrames(), QList<QByteArray>(2, Frame("GP")));
-        QCOMPARE(Log().value(0), LoadText(183));
+        QCOMPARE(Log().value(0), LoadText(TXT_INVALID_COMMAND));
     }
 
     // The charger goes away during a pause: the next commands fail at once with "Please attach
@@ -247,7 +248,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(owner.ended, 5000);
         TheLink().Select(0);
         QCOMPARE(owner.marks, (QList<bool>{true, false, false}));
-        QCOMPARE(Log().count(LoadText(290)), 2);
+        QCOMPARE(Log().count(LoadText(TXT_NO_CHARGER)), 2);
         QCOMPARE(TheSimCharger().ReceivedFrames(), QList<QByteArray>{Frame("GP")});
     }
 

@@ -1,9 +1,10 @@
 #include "ui/common/AboutDlg.h"
 
 #include "base/AppInfo.h"
+#include "base/CmdIds.h"
+#include "base/Texts.h"
 #include "graphs/Logos.h"
 #include "ui/common/MyButton.h"
-#include "base/Texts.h"
 #include "ui/common/ToolTip.h"
 
 #include <QDialogButtonBox>
@@ -15,18 +16,18 @@
 CAboutDlg::CAboutDlg(QWidget* parent)
     : QDialog(parent), m_version(new QLabel(VersionText(), this)) {
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
-    setWindowTitle(LoadText(131));
+    setWindowTitle(LoadText(TXT_INFORMATION));
     setWindowIcon(ProgramIcon());
 
     auto* logo = new QLabel(this);
     logo->setPixmap(QPixmap::fromImage(Logo200x45()));
-    SetCommandId(m_version, 1004);
+    SetCommandId(m_version, IDC_VERSION);
     QFont bold = m_version->font();
     bold.setBold(true);
     m_version->setFont(bold);
 
-    auto* developed = new QLabel(LoadText(127), this);
-    SetCommandId(developed, 1003);
+    auto* developed = new QLabel(LoadText(TXT_DEVELOPED_BY), this);
+    SetCommandId(developed, IDC_DEVELOPED_BY);
     auto* maker =
         new QLabel(QStringLiteral("Kelvora GmbH\nWerkstraße 14\n78467 Konstanz\nGermany"), this);
     auto* contact = new QLabel(QStringLiteral("service@kelvora.de\nwww.kelvora.de"), this);
@@ -42,7 +43,7 @@ CAboutDlg::CAboutDlg(QWidget* parent)
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
 
-    auto* ok = new CKelvoraButton(100, LoadText(352), this);
+    auto* ok = new CKelvoraButton(100, LoadText(TXT_BUTTON_OK), this);
     ok->setDefault(true);
     ok->setFixedSize(84, 26);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);

@@ -18,8 +18,6 @@
 
 namespace {
 
-enum PickerText : int { TXT_SELECT_BASE_FOLDER = 1056 };
-
 QString g_baseFolder;
 
 } // namespace
@@ -95,7 +93,7 @@ bool ChooseBaseFolder(QWidget* owner) {
         return false;
     g_baseFolder = picker.Folder();
     CRegVT().SetDataPath(g_baseFolder);
-    SetMainItemText(1053, g_baseFolder);
+    SetMainItemText(IDC_BASE_FOLDER, g_baseFolder);
     return true;
 }
 

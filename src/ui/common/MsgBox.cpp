@@ -1,8 +1,8 @@
 #include "ui/common/MsgBox.h"
 
+#include "base/Texts.h"
 #include "ui/common/MyButton.h"
 #include "ui/common/StaticText.h"
-#include "base/Texts.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -28,19 +28,19 @@ CMsgBox::CMsgBox(const QString& text, const QString& caption, unsigned style, QW
     m_text->SetWordWrap(true);
     m_text->SetText(text);
 
-    int firstText = 352;
+    int firstText = TXT_BUTTON_OK;
     int secondText = 0;
     switch (style & 0xF) {
-    case 1:
-        secondText = 353;
+    case MB_OKCANCEL:
+        secondText = TXT_BUTTON_CANCEL;
         break;
-    case 4:
-        firstText = 355, secondText = 356;
-        m_nFirstResult = 6, m_nSecondResult = 7;
+    case MB_YESNO:
+        firstText = TXT_BUTTON_YES, secondText = TXT_BUTTON_NO;
+        m_nFirstResult = IDYES, m_nSecondResult = IDNO;
         break;
-    case 5:
-        firstText = 354, secondText = 353;
-        m_nFirstResult = 4;
+    case MB_RETRYCANCEL:
+        firstText = TXT_BUTTON_RETRY, secondText = TXT_BUTTON_CANCEL;
+        m_nFirstResult = IDRETRY;
         break;
     default:
         break;

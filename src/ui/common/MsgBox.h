@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Texts.h"
+
 #include <QDialog>
 
 class CKelvoraButton;
@@ -32,8 +34,8 @@ private:
     CKelvoraButton* m_first;
     CKelvoraButton* m_second = nullptr;
     CStaticText* m_text;
-    int m_nFirstResult = 1;
-    int m_nSecondResult = 2;
+    int m_nFirstResult = IDOK;
+    int m_nSecondResult = IDCANCEL;
 };
 
 // Makes CMsgBox the message box of ShowMessage, over the active window.

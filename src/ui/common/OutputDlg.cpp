@@ -11,7 +11,7 @@ COutputDlg::COutputDlg(QWidget* owner)
       m_list(new COutput(QStringLiteral("IDR_MENU_COMM"), this)) {
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_ShowWithoutActivating);
-    SetCommandId(m_list, 1010);
+    SetCommandId(m_list, IDC_OUTPUT);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(1, 1, 1, 1);
     layout->addWidget(m_list);
@@ -58,7 +58,7 @@ void COutputDlg::OnInitMenu(QMenu& menu) {
     if (ProtocolAllowed)
         return;
     for (QAction* action : menu.actions()) {
-        if (CommandId(action) == 32803)
+        if (CommandId(action) == ID_PROTOCOL_WINDOW)
             menu.removeAction(action);
     }
 }

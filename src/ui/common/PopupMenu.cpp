@@ -15,115 +15,87 @@ struct CMenuItem {
 };
 
 struct CMenuTemplate {
-    const char* name; // with language suffix
+    const char* name; // without language suffix
     int index;        // position of the pop-up in the menu
     const char* title;
     QList<CMenuItem> items;
 };
 
-// Menu templates of the shell, one per language. An item with id 0 is a separator.
+// The menu templates of the shell. Texts and titles are template texts (TemplateText); an item
+// with id 0 is a separator.
 const QList<CMenuTemplate>& Templates() {
     static const QList<CMenuTemplate> menus = {
-        {"IDR_MENU_COMM_EN",
+        {"IDR_MENU_COMM",
          0,
          "Protocol",
-         {{32803, "Protocol window", "F12"},
-          {32802, "Clear protocol", "Ctrl+F12"},
-          {32897, "Save protocol", "Alt+F12"}}},
-        {"IDR_MENU_COMM_DE",
-         0,
-         "Protokoll",
-         {{32803, "Protokollfenster", "F12"},
-          {32802, "Protokoll löschen", "Ctrl+F12"},
-          {32897, "Protokoll speichern", "Alt+F12"}}},
-        {"IDR_MENU_EN", 0, "Language", {{32892, "English", ""}, {32891, "German", ""}}},
-        {"IDR_MENU_EN",
+         {{ID_PROTOCOL_WINDOW, "Protocol window", "F12"},
+          {ID_CLEAR_PROTOCOL, "Clear protocol", "Ctrl+F12"},
+          {ID_SAVE_PROTOCOL, "Save protocol", "Alt+F12"}}},
+        {"IDR_MENU", 0, "Language", {}}, // LanguageItems()
+        {"IDR_MENU",
          1,
          "Info",
-         {{1015, "Info", ""}, {0, "", ""}, {32901, "Create support file", ""}}},
-        {"IDR_MENU_DE", 0, "Sprache", {{32891, "Deutsch", ""}, {32892, "Englisch", ""}}},
-        {"IDR_MENU_DE",
-         1,
-         "Info",
-         {{1015, "Info", ""}, {0, "", ""}, {32901, "Supportdatei erstellen", ""}}},
-        {"IDR_MENU_VM_EN", 0, "Zur-Udure", {{32812, "Set feedback thresholds ...", ""}}},
-        {"IDR_MENU_VM_DE", 0, "Zur-Udure", {{32812, "Feedback-Schwellen einstellen ...", ""}}},
-        {"IDR_MENU_VM_CONFIG_EN",
+         {{IDC_LOGO, "Info", ""}, {0, "", ""}, {ID_SUPPORT_FILE, "Create support file", ""}}},
+        {"IDR_MENU_VM",
          0,
          "Zur-Udure",
-         {{32813, "Set feedback mode ...", ""},
-          {32811, "Set thresholds ...", ""},
-          {0, "", ""},
-          {32801, "Erase data ...", ""}}},
-        {"IDR_MENU_VM_CONFIG_DE",
+         {{ID_SET_FEEDBACK_THRESHOLDS, "Set feedback thresholds ...", ""}}},
+        {"IDR_MENU_VM_CONFIG",
          0,
          "Zur-Udure",
-         {{32813, "Feedback-Modus einstellen ...", ""},
-          {32811, "Schwellen einstellen ...", ""},
+         {{ID_SET_FEEDBACK_MODE, "Set feedback mode ...", ""},
+          {ID_SET_THRESHOLDS, "Set thresholds ...", ""},
           {0, "", ""},
-          {32801, "Daten löschen ...", ""}}},
-        {"IDR_MENU_VM_ADMIN_EN",
+          {ID_ERASE_DATA, "Erase data ...", ""}}},
+        {"IDR_MENU_VM_ADMIN",
          0,
          "Zur-Udure",
-         {{32782, "Set module ID", ""},
-          {32800, "Set info", ""},
+         {{ID_SET_MODULE_ID, "Set module ID", ""},
+          {ID_SET_INFO, "Set info", ""},
           {0, "", ""},
-          {32813, "Set feedback mode ...", ""},
-          {32811, "Set thresholds ...", ""},
-          {32810, "Set parameters ...", ""},
+          {ID_SET_FEEDBACK_MODE, "Set feedback mode ...", ""},
+          {ID_SET_THRESHOLDS, "Set thresholds ...", ""},
+          {ID_SET_PARAMETERS, "Set parameters ...", ""},
           {0, "", ""},
-          {32801, "Erase data ...", ""},
+          {ID_ERASE_DATA, "Erase data ...", ""},
           {0, "", ""},
-          {32805, "Debug ...", ""},
-          {32798, "Update ...", ""}}},
-        {"IDR_MENU_VM_ADMIN_DE",
-         0,
-         "Zur-Udure",
-         {{32782, "Modul-ID setzen", ""},
-          {32800, "Info setzen", ""},
-          {0, "", ""},
-          {32813, "Feedback-Modus einstellen ...", ""},
-          {32811, "Schwellen einstellen ...", ""},
-          {32810, "Parameter einstellen ...", ""},
-          {0, "", ""},
-          {32801, "Daten löschen ...", ""},
-          {0, "", ""},
-          {32805, "Debug ...", ""},
-          {32798, "Update ...", ""}}},
-        {"IDR_MENU_CB_EN",
+          {ID_DEBUG, "Debug ...", ""},
+          {ID_VM_UPDATE, "Update ...", ""}}},
+        {"IDR_MENU_CB",
          0,
          "Vareriz-Ezu",
-         {{32780, "FT240X ...", ""}, {32796, "Update ...", ""}}},
-        {"IDR_MENU_CB_DE",
-         0,
-         "Vareriz-Ezu",
-         {{32780, "FT240X ...", ""}, {32796, "Update ...", ""}}},
-        {"IDR_MENU_OUTPUT_EN",
+         {{ID_CB_EEPROM, "FT240X ...", ""}, {ID_CB_UPDATE, "Update ...", ""}}},
+        {"IDR_MENU_OUTPUT",
          0,
          "Output",
-         {{32807, "Clear output window", ""}, {32894, "Save content", ""}}},
-        {"IDR_MENU_OUTPUT_DE",
-         0,
-         "Ausgabe",
-         {{32807, "Ausgabefenster leeren", ""}, {32894, "Inhalt speichern", ""}}},
+         {{ID_CLEAR_OUTPUT, "Clear output window", ""}, {ID_SAVE_OUTPUT, "Save content", ""}}},
     };
     return menus;
+}
+
+// The language menu lists the current language first.
+QList<CMenuItem> LanguageItems() {
+    const CMenuItem german{ID_LANGUAGE_GERMAN, "German", ""};
+    const CMenuItem english{ID_LANGUAGE_ENGLISH, "English", ""};
+    if (CurrentLanguage() == Language::German)
+        return {german, english};
+    return {english, german};
 }
 
 } // namespace
 
 std::unique_ptr<QMenu> LoadPopupMenu(const QString& name, int index) {
-    const QString full = name + LanguageSuffix();
     for (const CMenuTemplate& menu : Templates()) {
-        if (full != QLatin1String(menu.name) || menu.index != index)
+        if (name != QLatin1String(menu.name) || menu.index != index)
             continue;
-        auto popup = std::make_unique<QMenu>(QString::fromUtf8(menu.title));
-        for (const CMenuItem& item : menu.items) {
+        auto popup = std::make_unique<QMenu>(TemplateText(menu.title));
+        const QList<CMenuItem> items = menu.items.isEmpty() ? LanguageItems() : menu.items;
+        for (const CMenuItem& item : items) {
             if (item.id == 0) {
                 popup->addSeparator();
                 continue;
             }
-            QAction* action = popup->addAction(QString::fromUtf8(item.text));
+            QAction* action = popup->addAction(TemplateText(item.text));
             action->setShortcut(QKeySequence(QString::fromLatin1(item.shortcut)));
             SetCommandId(action, item.id);
         }

@@ -7,8 +7,8 @@
 class CTipDialog;
 class QMenu;
 
-// The menus of the program exist once per language, named with the language suffix
-// ("IDR_MENU_COMM_EN"). Items carry their command id (CommandId).
+// The menus of the program, named as their templates ("IDR_MENU_COMM"), with texts in the
+// current language. Items carry their command id (CommandId).
 
 // The pop-up at index of the named menu (without suffix) in the current language; null when
 // there is no such menu.

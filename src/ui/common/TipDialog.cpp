@@ -29,18 +29,18 @@ QWidget* ControlWithId(QWidget* w, const QWidget* dialog) {
 
 const QList<CAccelerator>& Accelerators() {
     static const QList<CAccelerator> table = {
-        {"F8", 32806},
-        {"F9", 32816},
-        {"F10", 32817},
-        {"F11", 32818},
-        {"F12", 32803},
-        {"Ctrl+F12", 32802},
-        {"Alt+F12", 32897},
-        {"Shift+Ctrl+F11", 32801},
-        {"Shift+Ctrl+F12", 32900},
-        {"Alt+F6", 32825},
-        {"Shift+Alt+F12", 32903},
-        {"Shift+Ctrl+Alt+F2", 32824},
+        {"F8", ID_CREATE_GRAPHS},
+        {"F9", ID_CONNECT},
+        {"F10", ID_DISCONNECT},
+        {"F11", ID_UPLOAD},
+        {"F12", ID_PROTOCOL_WINDOW},
+        {"Ctrl+F12", ID_CLEAR_PROTOCOL},
+        {"Alt+F12", ID_SAVE_PROTOCOL},
+        {"Shift+Ctrl+F11", ID_ERASE_DATA},
+        {"Shift+Ctrl+F12", ID_SCRIPT_WINDOW},
+        {"Alt+F6", ID_PARAMETERS_FROM_LIST},
+        {"Shift+Alt+F12", ID_MODULE_ID_FROM_LIST},
+        {"Shift+Ctrl+Alt+F2", ID_REPLY_DUMP},
     };
     return table;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/CmdIds.h"
 #include "ui/common/ToolTip.h"
 
 #include <QDialog>

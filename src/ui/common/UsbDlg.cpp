@@ -49,12 +49,12 @@ bool CUsbCommDlg::OnCmdReply(CDevCmdReply& cmd) {
 
 bool CUsbCommDlg::OnCommand(int id) {
     switch (id) {
-    case 1055:
-    case 32816:
+    case IDC_CONNECT:
+    case ID_CONNECT:
         PostToMainWindow(WM_DEV_CONNECT);
         return true;
-    case 358:
-    case 32817:
+    case IDC_DISCONNECT:
+    case ID_DISCONNECT:
         PostToMainWindow(WM_DEV_DISCONNECT);
         return true;
     default:

@@ -20,21 +20,6 @@
 
 namespace {
 
-enum LayoutText : int {
-    TXT_WIDTH = 329,
-    TXT_DISTANCE = 330,
-    TXT_SAME_FOR_ALL = 331,
-    TXT_AXIS_TIP = 332,
-    TXT_DISTANCE_TIP = 335,
-    TXT_WIDTH_TIP = 336,
-    TXT_NAME_TIP = 338,
-    TXT_RANGE = 420,
-};
-
-QString TemplateText(const char* english, const char* german) {
-    return QString::fromUtf8(CurrentLanguage() == Language::German ? german : english);
-}
-
 template <typename T> T* WithId(T* widget, int id) {
     SetCommandId(widget, id);
     return widget;
@@ -44,57 +29,55 @@ template <typename T> T* WithId(T* widget, int id) {
 
 CGraphLayoutDlg::CGraphLayoutDlg(const GraphLayout& layout, QWidget* parent)
     : CTipDialog(QStringLiteral("IDD_GRAPH_LAYOUT"), parent), m_layout(layout),
-      m_legend(WithId(new QPlainTextEdit(layout.legend, this), 1016)),
-      m_widthLabel(new QLabel(this)), m_gapLabel(new QLabel(TemplateText("Gap", "Abstand"), this)) {
-    setWindowTitle(TemplateText("Graph settings", "Grafik-Einstellungen"));
+      m_legend(WithId(new QPlainTextEdit(layout.legend, this), IDC_LEGEND)),
+      m_widthLabel(new QLabel(this)), m_gapLabel(new QLabel(TemplateText("Gap"), this)) {
+    setWindowTitle(TemplateText("Graph settings"));
     auto* top = new QVBoxLayout(this);
 
     auto* texts = new QFormLayout;
     const auto edit = [this](int id, const QString& text) {
         return WithId(new QLineEdit(text, this), id);
     };
-    texts->addRow(TemplateText("Graph", "Grafik"), edit(1011, layout.title));
-    texts->addRow(TemplateText("X-Axis (Date)", "X-Achse (Datum)"), edit(1012, layout.axisTitle));
-    texts->addRow(TemplateText("Y-Axis (Value)", "Y-Achse (Wert)"), edit(1014, layout.leftLabel));
-    texts->addRow(TemplateText("Y-Axis 2 (Value)", "Y-Achse 2 (Wert)"),
-                  edit(1029, layout.rightLabel));
+    texts->addRow(TemplateText("Graph"), edit(IDC_GRAPH_TITLE, layout.title));
+    texts->addRow(TemplateText("X-Axis (Date)"), edit(IDC_AXIS_TITLE, layout.axisTitle));
+    texts->addRow(TemplateText("Y-Axis (Value)"), edit(IDC_LEFT_LABEL, layout.leftLabel));
+    texts->addRow(TemplateText("Y-Axis 2 (Value)"), edit(IDC_RIGHT_LABEL, layout.rightLabel));
     top->addLayout(texts);
 
-    auto* name = new QGroupBox(TemplateText("Name", "Name"), this);
-    (new QVBoxLayout(name))->addWidget(edit(1030, layout.name));
+    auto* name = new QGroupBox(TemplateText("Name"), this);
+    (new QVBoxLayout(name))->addWidget(edit(IDC_GRAPH_NAME, layout.name));
     top->addWidget(name);
 
-    auto* legend = new QGroupBox(TemplateText("Legend", "Legende"), this);
+    auto* legend = new QGroupBox(TemplateText("Legend"), this);
     auto* legendLayout = new QVBoxLayout(legend);
     m_legend->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_legend->setFixedHeight(6 * fontMetrics().height());
     legendLayout->addWidget(m_legend);
     auto* position = new QHBoxLayout;
-    position->addWidget(new QLabel(TemplateText("Position", "Position"), legend));
-    const int align[] = {1022, 1027, 1028};
-    const char* alignText[][2] = {{"Top", "Oben"}, {"Mid", "Mitte"}, {"Bottom", "Unten"}};
+    position->addWidget(new QLabel(TemplateText("Position"), legend));
+    const int align[] = {IDC_LEGEND_TOP, IDC_LEGEND_CENTER, IDC_LEGEND_BOTTOM};
+    const char* alignText[] = {"Top", "Mid", "Bottom"};
     for (int i = 0; i < 3; ++i) {
-        auto* radio = WithId(
-            new QRadioButton(TemplateText(alignText[i][0], alignText[i][1]), legend), align[i]);
+        auto* radio = WithId(new QRadioButton(TemplateText(alignText[i]), legend), align[i]);
         radio->setChecked(layout.legendAlign == i);
         position->addWidget(radio);
     }
     legendLayout->addLayout(position);
     top->addWidget(legend);
 
-    auto* kind = new QGroupBox(TemplateText("Diagram", "Diagramm"), this);
+    auto* kind = new QGroupBox(TemplateText("Diagram"), this);
     auto* kindLayout = new QGridLayout(kind);
-    auto* line = WithId(new QRadioButton(TemplateText("Line", "Linie"), kind), 1020);
-    auto* bar = WithId(new QRadioButton(TemplateText("Bar", "Balken"), kind), 1021);
+    auto* line = WithId(new QRadioButton(TemplateText("Line"), kind), IDC_LINE);
+    auto* bar = WithId(new QRadioButton(TemplateText("Bar"), kind), IDC_BAR);
     line->setChecked(layout.kind == 0);
     bar->setChecked(layout.kind == 1);
     kindLayout->addWidget(line, 0, 0);
     kindLayout->addWidget(bar, 0, 1);
     kindLayout->addWidget(m_widthLabel, 1, 0);
-    kindLayout->addWidget(edit(1023, QString::number(layout.barWidth)), 1, 1);
+    kindLayout->addWidget(edit(IDC_BAR_WIDTH, QString::number(layout.barWidth)), 1, 1);
     kindLayout->addWidget(m_gapLabel, 2, 0);
-    kindLayout->addWidget(edit(1024, QString::number(layout.gap)), 2, 1);
-    for (int id : {1023, 1024})
+    kindLayout->addWidget(edit(IDC_BAR_GAP, QString::number(layout.gap)), 2, 1);
+    for (int id : {IDC_BAR_WIDTH, IDC_BAR_GAP})
         Edit(id)->setValidator(new QIntValidator(0, 999, this));
     top->addWidget(kind);
 
@@ -122,21 +105,21 @@ QRadioButton* CGraphLayoutDlg::Radio(int id) const {
 }
 
 bool CGraphLayoutDlg::OnCommand(int id) {
-    if (id != 1020 && id != 1021)
+    if (id != IDC_LINE && id != IDC_BAR)
         return CTipDialog::OnCommand(id);
-    ShowKind(id == 1021);
+    ShowKind(id == IDC_BAR);
     return true;
 }
 
 bool CGraphLayoutDlg::GetTipText(int id, QString& text) {
     switch (id) {
-    case 1023:
-        text = LoadText(Radio(1021)->isChecked() ? TXT_WIDTH_TIP : TXT_DISTANCE_TIP);
+    case IDC_BAR_WIDTH:
+        text = LoadText(Radio(IDC_BAR)->isChecked() ? TXT_WIDTH_TIP : TXT_DISTANCE_TIP);
         return true;
-    case 1012:
+    case IDC_AXIS_TITLE:
         text = LoadText(TXT_AXIS_TIP) + LoadText(TXT_SAME_FOR_ALL);
         return true;
-    case 1030:
+    case IDC_GRAPH_NAME:
         text = LoadText(TXT_NAME_TIP) + LoadText(TXT_SAME_FOR_ALL);
         return true;
     default:
@@ -146,7 +129,7 @@ bool CGraphLayoutDlg::GetTipText(int id, QString& text) {
 
 void CGraphLayoutDlg::ShowKind(bool bars) {
     m_gapLabel->setVisible(bars);
-    Edit(1024)->setVisible(bars);
+    Edit(IDC_BAR_GAP)->setVisible(bars);
     m_widthLabel->setText(LoadText(bars ? TXT_WIDTH : TXT_DISTANCE));
 }
 
@@ -186,20 +169,20 @@ void CGraphLayoutDlg::accept() {
     const QString legend = LegendLines();
     m_legend->setPlainText(legend);
     GraphLayout layout = m_layout;
-    const bool bars = Radio(1021)->isChecked();
-    if (!ReadNumber(1023, 16, 100, layout.barWidth) ||
-        (bars && !ReadNumber(1024, 0, 100, layout.gap)))
+    const bool bars = Radio(IDC_BAR)->isChecked();
+    if (!ReadNumber(IDC_BAR_WIDTH, 16, 100, layout.barWidth) ||
+        (bars && !ReadNumber(IDC_BAR_GAP, 0, 100, layout.gap)))
         return;
-    layout.kind = bars ? 1 : Radio(1020)->isChecked() ? 0 : m_layout.kind;
-    layout.legendAlign = Radio(1022)->isChecked()   ? 0
-                         : Radio(1027)->isChecked() ? 1
-                         : Radio(1028)->isChecked() ? 2
-                                                    : m_layout.legendAlign;
-    layout.title = Edit(1011)->text();
-    layout.axisTitle = Edit(1012)->text();
-    layout.leftLabel = Edit(1014)->text();
-    layout.rightLabel = Edit(1029)->text();
-    layout.name = Edit(1030)->text();
+    layout.kind = bars ? 1 : Radio(IDC_LINE)->isChecked() ? 0 : m_layout.kind;
+    layout.legendAlign = Radio(IDC_LEGEND_TOP)->isChecked()      ? 0
+                         : Radio(IDC_LEGEND_CENTER)->isChecked() ? 1
+                         : Radio(IDC_LEGEND_BOTTOM)->isChecked() ? 2
+                                                                 : m_layout.legendAlign;
+    layout.title = Edit(IDC_GRAPH_TITLE)->text();
+    layout.axisTitle = Edit(IDC_AXIS_TITLE)->text();
+    layout.leftLabel = Edit(IDC_LEFT_LABEL)->text();
+    layout.rightLabel = Edit(IDC_RIGHT_LABEL)->text();
+    layout.name = Edit(IDC_GRAPH_NAME)->text();
     layout.legend = legend;
     m_layout = layout;
     CTipDialog::accept();

@@ -1,17 +1,17 @@
 #include "ui/graphs/GraphsDlg.h"
 
+#include "base/Texts.h"
 #include "data/CDataFile.h"
-#include "graphs/CGraph.h"
-#include "graphs/ExportImage.h"
-#include "ui/graphs/GraphLayoutDlg.h"
-#include "graphs/GraphResources.h"
-#include "graphs/Logos.h"
 #include "data/NightsCsv.h"
 #include "data/Prepare.h"
+#include "graphs/CGraph.h"
+#include "graphs/ExportImage.h"
+#include "graphs/GraphResources.h"
+#include "graphs/Logos.h"
 #include "graphs/PrintWin.h"
-#include "ui/graphs/TabCtrlOD.h"
-#include "base/Texts.h"
 #include "ui/common/ToolTip.h"
+#include "ui/graphs/GraphLayoutDlg.h"
+#include "ui/graphs/TabCtrlOD.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -27,10 +27,6 @@
 namespace {
 
 constexpr std::uint32_t kMinimumVersion = 768;
-
-QString TemplateText(const char* english, const char* german) {
-    return QString::fromUtf8(CurrentLanguage() == Language::German ? german : english);
-}
 
 QAction* AddItem(QMenu* menu, int id, const QString& text) {
     QAction* action = menu->addAction(text);
@@ -48,7 +44,7 @@ CGraphsDlg::CGraphsDlg(const QString& folder, bool extraInfo, QWidget* owner)
     setWindowTitle(QStringLiteral("Kelvora Graphs"));
     setWindowIcon(ProgramIcon());
     setSizeGripEnabled(false);
-    SetCommandId(m_tabs, 1009);
+    SetCommandId(m_tabs, IDC_GRAPH_TABS);
     GraphResources::Create();
 
     auto* layout = new QVBoxLayout(this);
@@ -70,20 +66,20 @@ CGraphsDlg::~CGraphsDlg() {
 }
 
 void CGraphsDlg::BuildMenu() {
-    QMenu* file = m_menuBar->addMenu(TemplateText("File", "Datei"));
-    AddItem(file, 32888, TemplateText("Save selected graph", "Ausgewählte Grafik speichern"));
-    AddItem(file, 32889, TemplateText("Save all graphs", "Alle Grafiken speichern"));
+    QMenu* file = m_menuBar->addMenu(TemplateText("File"));
+    AddItem(file, ID_SAVE_GRAPH, TemplateText("Save selected graph"));
+    AddItem(file, ID_SAVE_ALL, TemplateText("Save all graphs"));
     file->addSeparator();
-    AddItem(file, 32950, TemplateText("Save statistics as CSV", "Statistik als CSV speichern"));
-    QMenu* print = m_menuBar->addMenu(TemplateText("Print", "Drucken"));
-    AddItem(print, 32874, TemplateText("Selected graph", "Ausgewählte Grafik"));
-    AddItem(print, 32875, TemplateText("All graphs", "Alle Grafiken"));
+    AddItem(file, ID_SAVE_STATISTICS, TemplateText("Save statistics as CSV"));
+    QMenu* print = m_menuBar->addMenu(TemplateText("Print"));
+    AddItem(print, ID_PRINT_GRAPH, TemplateText("Selected graph"));
+    AddItem(print, ID_PRINT_ALL, TemplateText("All graphs"));
     print->addSeparator();
-    AddItem(print, 32876, TemplateText("Select new printer ...", "Neuen Drucker auswählen ..."));
-    SetCommandId(m_menuBar->addAction(TemplateText("Labels", "Beschriftung")), 32886);
+    AddItem(print, ID_SELECT_PRINTER, TemplateText("Select new printer ..."));
+    SetCommandId(m_menuBar->addAction(TemplateText("Labels")), ID_LABELS);
     // In a menu of its own, so that its check mark can be seen.
-    QMenu* options = m_menuBar->addMenu(TemplateText("Options", "Optionen"));
-    m_testBurstsItem = AddItem(options, 32902, TemplateText("No test bursts", "Keine Testbursts"));
+    QMenu* options = m_menuBar->addMenu(TemplateText("Options"));
+    m_testBurstsItem = AddItem(options, ID_NO_TEST_BURSTS, TemplateText("No test bursts"));
     m_testBurstsItem->setCheckable(true);
     for (QMenu* menu : {file, print, options})
         MenuTip().Attach(menu);
@@ -226,30 +222,30 @@ void CGraphsDlg::changeEvent(QEvent* event) {
 
 bool CGraphsDlg::OnCommand(int id) {
     switch (id) {
-    case 32888:
+    case ID_SAVE_GRAPH:
         if (SaveImage(-1))
             ShowStored();
         return true;
-    case 32889:
+    case ID_SAVE_ALL:
         SaveAll();
         return true;
-    case 32950:
+    case ID_SAVE_STATISTICS:
         if (SaveStatistics())
             ShowStored();
         return true;
-    case 32874:
+    case ID_PRINT_GRAPH:
         Print(m_tabs->CurrentTab(), m_tabs->CurrentTab());
         return true;
-    case 32875:
+    case ID_PRINT_ALL:
         Print(0, kGraphCount - 1);
         return true;
-    case 32876:
+    case ID_SELECT_PRINTER:
         CPrintWin::SelectPrinter(AppPrinter(), this);
         return true;
-    case 32886:
+    case ID_LABELS:
         EditLayout();
         return true;
-    case 32902:
+    case ID_NO_TEST_BURSTS:
         ToggleTestBursts();
         return true;
     default:
@@ -264,7 +260,7 @@ bool CGraphsDlg::SaveImage(int tab) {
 }
 
 void CGraphsDlg::ShowStored() const {
-    ShowMessage(LoadText(142) + m_folder, MB_OK, QCoreApplication::applicationName());
+    ShowMessage(LoadText(TXT_STORED_IN) + m_folder, MB_OK, QCoreApplication::applicationName());
 }
 
 void CGraphsDlg::SaveAll() {
@@ -292,7 +288,7 @@ bool CGraphsDlg::SaveStatistics() {
         if (file.commit())
             return true;
     }
-    ShowMessage(FormatText(421, {QDir::toNativeSeparators(path)}), MB_OK,
+    ShowMessage(FormatText(TXT_CSV_NOT_WRITTEN, {QDir::toNativeSeparators(path)}), MB_OK,
                 QCoreApplication::applicationName());
     return false;
 }

@@ -1,8 +1,8 @@
 #include "ui/graphs/Merge.h"
 
+#include "base/Texts.h"
 #include "ui/graphs/DiagramDlg.h"
 #include "ui/graphs/GraphsDlg.h"
-#include "base/Texts.h"
 
 #include <QDir>
 
@@ -22,7 +22,7 @@ CGraphsDlg* CMerge::Run(const QString& baseFolder, bool allModules, const QStrin
     for (const CFileInfo& file : files)
         window->LoadFile(file.path, dialog.Range1(), dialog.Range2());
     if (!window->Open(!dialog.NoTestBursts())) {
-        ShowMessageId(210);
+        ShowMessageId(TXT_NO_DATA);
         delete window;
         return nullptr;
     }

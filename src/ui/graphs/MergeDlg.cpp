@@ -14,11 +14,7 @@
 
 namespace {
 
-constexpr std::array kPickerIds{1115, 1116, 1117, 1120};
-
-QString TemplateText(const char* english, const char* german) {
-    return QString::fromUtf8(CurrentLanguage() == Language::German ? german : english);
-}
+constexpr std::array kPickerIds{IDC_FROM1, IDC_UNTIL1, IDC_FROM2, IDC_UNTIL2};
 
 // The pickers show the day; a range limit is 3 pm local time of that day.
 std::int64_t ThreePmOn(QDate date) {
@@ -37,18 +33,17 @@ CMergeDlg::CMergeDlg(const QString& baseFolder, const QString& moduleName,
       m_moduleName(CleanFolderName(moduleName)), m_modules(std::move(folderOf)),
       m_moduleBox(new QListWidget(this)), m_available(new QLabel(this)),
       m_selected(new QLabel(this)), m_body(new QVBoxLayout(this)) {
-    setWindowTitle(TemplateText("Select time range", "Zeitraum auswählen"));
+    setWindowTitle(TemplateText("Select time range"));
 
-    m_body->addWidget(new QLabel(TemplateText("Module ID", "Modul-ID"), this));
+    m_body->addWidget(new QLabel(TemplateText("Module ID"), this));
     m_moduleBox->setMaximumHeight(120);
-    SetCommandId(m_moduleBox, 1129);
+    SetCommandId(m_moduleBox, IDC_MODULES);
     m_body->addWidget(m_moduleBox);
     connect(m_moduleBox, &QListWidget::currentRowChanged, this, &CMergeDlg::OnModuleChanged);
 
     for (int which = 1; which <= 2; ++which) {
-        auto* group = new QGroupBox((which == 1 ? TemplateText("Time range 1", "Zeitraum 1")
-                                                : TemplateText("Time range 2", "Zeitraum 2")),
-                                    this);
+        auto* group = new QGroupBox(
+            (which == 1 ? TemplateText("Time range 1") : TemplateText("Time range 2")), this);
         auto* grid = new QGridLayout(group);
         for (int k = 0; k < 2; ++k) {
             const bool from = k == 0;
@@ -57,8 +52,8 @@ CMergeDlg::CMergeDlg(const QString& baseFolder, const QString& moduleName,
             const int index = (which - 1) * 2 + k;
             SetCommandId(picker, kPickerIds[index]);
             m_pickers[index] = picker;
-            grid->addWidget(new QLabel(from ? TemplateText("From 3:00 pm on", "Ab 15:00 Uhr am")
-                                            : TemplateText("until 3:00 pm on", "bis 15:00 Uhr am"),
+            grid->addWidget(new QLabel(from ? TemplateText("From 3:00 pm on")
+                                            : TemplateText("until 3:00 pm on"),
                                        group),
                             k, 0);
             grid->addWidget(picker, k, 1);
@@ -68,14 +63,14 @@ CMergeDlg::CMergeDlg(const QString& baseFolder, const QString& moduleName,
         m_body->addWidget(group);
     }
 
-    auto* files = new QGroupBox(TemplateText("Files", "Dateien"), this);
+    auto* files = new QGroupBox(TemplateText("Files"), this);
     auto* grid = new QGridLayout(files);
-    grid->addWidget(new QLabel(TemplateText("available", "vorhanden"), files), 0, 0);
+    grid->addWidget(new QLabel(TemplateText("available"), files), 0, 0);
     grid->addWidget(m_available, 0, 1);
-    grid->addWidget(new QLabel(TemplateText("selected", "ausgewählt"), files), 1, 0);
+    grid->addWidget(new QLabel(TemplateText("selected"), files), 1, 0);
     grid->addWidget(m_selected, 1, 1);
-    SetCommandId(m_available, 1125);
-    SetCommandId(m_selected, 1126);
+    SetCommandId(m_available, IDC_FILES_AVAILABLE);
+    SetCommandId(m_selected, IDC_FILES_SELECTED);
     m_body->addWidget(files);
 }
 
@@ -102,7 +97,7 @@ bool CMergeDlg::Fill() {
 
 int CMergeDlg::exec() {
     if (!Fill()) {
-        ShowMessageId(210);
+        ShowMessageId(TXT_NO_DATA);
         return Rejected;
     }
     return CTipDialog::exec();

@@ -30,7 +30,7 @@ public:
     // Widgets by control id, for the derived dialog and for tests.
     QListWidget* ModuleBox() const { return m_moduleBox; }
     QDateEdit* Picker(int id) const;
-    QLabel* Counter(int id) const { return id == 1125 ? m_available : m_selected; }
+    QLabel* Counter(int id) const { return id == IDC_FILES_AVAILABLE ? m_available : m_selected; }
 
 protected:
     // The show-graph buttons follow the selection count.
@@ -48,7 +48,7 @@ private:
     QString m_moduleName;
     CModuleList m_modules;
     QListWidget* m_moduleBox;
-    std::array<QDateEdit*, 4> m_pickers{}; // 1115, 1116, 1117, 1120
+    std::array<QDateEdit*, 4> m_pickers{}; // IDC_FROM1, IDC_UNTIL1, IDC_FROM2, IDC_UNTIL2
     QLabel* m_available;
     QLabel* m_selected;
     QVBoxLayout* m_body;

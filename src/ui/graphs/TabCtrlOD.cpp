@@ -1,7 +1,7 @@
 #include "ui/graphs/TabCtrlOD.h"
 
-#include "graphs/CGraph.h"
 #include "base/Texts.h"
+#include "graphs/CGraph.h"
 
 #include <QHelpEvent>
 #include <QPainter>
@@ -13,13 +13,14 @@
 namespace {
 
 constexpr int kMargin = 2; // between the control's edge and the display area
-constexpr std::array kTabTexts{315, 316, 317, 318, 314};
+constexpr std::array kTabTexts{TXT_TAB_EVENTS, TXT_TAB_DURATION, TXT_TAB_MAX_DURATION,
+                               TXT_TAB_AVG_DURATION, TXT_TAB_TOTAL_DURATION};
 
 } // namespace
 
 CTabCtrlOD::CTabCtrlOD(const CStatsArray& nights, bool extraInfo, QWidget* parent)
     : QWidget(parent), m_data(nights), m_tabBar(new QTabBar(this)) {
-    m_data.axisTitle = LoadText(302);
+    m_data.axisTitle = LoadText(TXT_DATE);
     m_data.extraInfo = extraInfo;
     m_tabBar->setDrawBase(false);
     m_tabBar->setExpanding(false);
@@ -71,7 +72,7 @@ QString CTabCtrlOD::TooltipAt(QPoint point) const {
     if (!graph)
         return {};
     if (graph->Count() == 0)
-        return graph->rect.contains(point) ? LoadText(210) : QString();
+        return graph->rect.contains(point) ? LoadText(TXT_NO_DATA) : QString();
     return graph->TooltipText(graph->HitTest(point));
 }
 

@@ -2,12 +2,12 @@
 // default handling of failed exchanges with scripted message-box answers, the protocol pane and
 // the Connect/Disconnect shortcuts.
 
-#include "link/CommWorker.h"
-#include "ui/common/OutputDlg.h"
-#include "drivers/sim/SimCharger.h"
 #include "base/Texts.h"
-#include "ui/common/UsbDlg.h"
+#include "drivers/sim/SimCharger.h"
+#include "link/CommWorker.h"
 #include "link/UsbLink.h"
+#include "ui/common/OutputDlg.h"
+#include "ui/common/UsbDlg.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -143,7 +143,8 @@ private slots:
         QTest::addColumn<QList<unsigned>>("styles");
         QTest::addColumn<QString>("text");  // text of the last box
         QTest::addColumn<bool>("nextSent"); // a command queued behind it still runs
-        const QString noResponse = LoadText(102) + LoadText(123) + LoadText(195);
+        const QString noResponse =
+            LoadText(TXT_NO_RESPONSE) + LoadText(TXT_CHECK_PLACEMENT) + LoadText(TXT_PLEASE_RETRY);
         QTest::newRow("first failure repeated silently")
             << "GP" << Faults(1) << QList<int>{} << 2 << QList<unsigned>{} << QString() << true;
         QTest::newRow("second failure asks, Retry succeeds")
@@ -154,13 +155,13 @@ private slots:
             << noResponse << false;
         QTest::newRow("charger command without placement hint")
             << "#CGV" << Faults(2) << QList<int>{IDCANCEL} << 2 << QList<unsigned>{MB_RETRYCANCEL}
-            << LoadText(102) + LoadText(195) << false;
+            << LoadText(TXT_NO_RESPONSE) + LoadText(TXT_PLEASE_RETRY) << false;
         QTest::newRow("low battery: OK box, no retry")
             << "GP" << Faults(0, 1, "LOW_BATT") << QList<int>{IDOK} << 1 << QList<unsigned>{MB_OK}
-            << LoadText(296) << false;
+            << LoadText(TXT_BATTERY_TOO_LOW) << false;
         QTest::newRow("invalid command: contact the maker")
             << "GP" << Faults(0, 1, "INV_CMD") << QList<int>{IDOK} << 1 << QList<unsigned>{MB_OK}
-            << LoadText(183) + LoadText(204) << false;
+            << LoadText(TXT_INVALID_COMMAND) + LoadText(TXT_CONTACT_MAKER) << false;
     }
     void errorPolicy() {
         QFETCH(QString, command);

@@ -2,6 +2,7 @@
 // line; output-list prefixes, writing and logo choice; the protocol window's pop-up menu; the
 // brand buttons; menu tips.
 
+#include "base/Texts.h"
 #include "ui/common/AboutDlg.h"
 #include "ui/common/MsgBox.h"
 #include "ui/common/MyButton.h"
@@ -9,7 +10,6 @@
 #include "ui/common/OutputDlg.h"
 #include "ui/common/PopupMenu.h"
 #include "ui/common/StaticText.h"
-#include "base/Texts.h"
 
 #include <QBuffer>
 #include <QLabel>
@@ -114,7 +114,7 @@ private slots:
     void msgBoxSizesToText() {
         CMsgBox small(QStringLiteral("OK?"), QString(), 0);
         QVERIFY(small.width() >= 2 * small.FirstButton().width() + 32);
-        CMsgBox large(LoadText(289), QString(), MB_YESNO);
+        CMsgBox large(LoadText(TXT_DRIVER_MISSING), QString(), MB_YESNO);
         const QSize need = large.TextControl().TextSize(10000);
         QVERIFY(large.TextControl().height() >= need.height());
         QVERIFY(large.width() < 600);
@@ -144,7 +144,7 @@ private slots:
         QTest::newRow("green") << "#1Ready"
                                << "Ready" << 1;
         QTest::newRow("low battery")
-            << FormatText(143, {}) << "Battery voltage is low (%d mV)." << 2;
+            << FormatText(TXT_BATTERY_LOW, {"3400"}) << "Battery voltage is low (3400 mV)." << 2;
         QTest::newRow("red") << "#3Dead"
                              << "Dead" << 3;
         QTest::newRow("low bits 0") << "#0zero"
@@ -221,7 +221,9 @@ private slots:
             QList<int> ids;
             for (QAction* action : menu->actions())
                 ids << CommandId(action);
-            QCOMPARE(ids, allowed ? (QList<int>{32803, 32802, 32897}) : (QList<int>{32802, 32897}));
+            QCOMPARE(ids,
+                     allowed ? (QList<int>{ID_PROTOCOL_WINDOW, ID_CLEAR_PROTOCOL, ID_SAVE_PROTOCOL})
+                             : (QList<int>{ID_CLEAR_PROTOCOL, ID_SAVE_PROTOCOL}));
         }
         SetLanguage(Language::German);
         QCOMPARE(LoadPopupMenu(QStringLiteral("IDR_MENU_COMM"), 0)->actions().value(1)->text(),
@@ -232,10 +234,10 @@ private slots:
     void menuTips() {
         QMenu menu;
         QAction* graphs = menu.addAction(QStringLiteral("Create graphs"));
-        SetCommandId(graphs, 32806);
+        SetCommandId(graphs, ID_CREATE_GRAPHS);
         QAction* noText = menu.addAction(QStringLiteral("Protocol window"));
-        SetCommandId(noText, 32803);
-        QCOMPARE(CMenuTip::TextOf(graphs), LoadText(32806));
+        SetCommandId(noText, ID_PROTOCOL_WINDOW);
+        QCOMPARE(CMenuTip::TextOf(graphs), LoadText(ID_CREATE_GRAPHS));
         QVERIFY(CMenuTip::TextOf(noText).isEmpty());
         graphs->setEnabled(false);
         QVERIFY(CMenuTip::TextOf(graphs).isEmpty());

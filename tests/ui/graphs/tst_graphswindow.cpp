@@ -1,14 +1,14 @@
 // The time-range dialog and the graphs window on the hand-made base folder.
+#include "base/Texts.h"
+#include "data/NightsCsv.h"
 #include "graphs/CGraph.h"
-#include "ui/graphs/DiagramDlg.h"
 #include "graphs/ExportImage.h"
+#include "graphs/PrintWin.h"
+#include "ui/graphs/DiagramDlg.h"
 #include "ui/graphs/GraphLayoutDlg.h"
 #include "ui/graphs/GraphsDlg.h"
 #include "ui/graphs/Merge.h"
-#include "data/NightsCsv.h"
-#include "graphs/PrintWin.h"
 #include "ui/graphs/TabCtrlOD.h"
-#include "base/Texts.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -86,15 +86,15 @@ private slots:
             dialog.ModuleBox()->setCurrentRow(row);
             const CModuleEntry& entry = *dialog.Modules().Current();
             QCOMPARE(entry.name, dialog.ModuleBox()->item(row)->text());
-            for (int id : {1115, 1116, 1117, 1120}) {
+            for (int id : {IDC_FROM1, IDC_UNTIL1, IDC_FROM2, IDC_UNTIL2}) {
                 QCOMPARE(dialog.Picker(id)->minimumDate(), DayOf(entry.bounds.start));
                 QCOMPARE(dialog.Picker(id)->maximumDate(), DayOf(entry.bounds.end));
             }
-            QCOMPARE(dialog.Picker(1115)->date(), DayOf(entry.bounds.start));
-            QCOMPARE(dialog.Picker(1116)->date(), DayOf(entry.bounds.end));
-            QCOMPARE(dialog.Counter(1125)->text(),
+            QCOMPARE(dialog.Picker(IDC_FROM1)->date(), DayOf(entry.bounds.start));
+            QCOMPARE(dialog.Picker(IDC_UNTIL1)->date(), DayOf(entry.bounds.end));
+            QCOMPARE(dialog.Counter(IDC_FILES_AVAILABLE)->text(),
                      QString::number(dialog.Modules().Files().Files().size()));
-            QCOMPARE(dialog.Counter(1126)->text(),
+            QCOMPARE(dialog.Counter(IDC_FILES_SELECTED)->text(),
                      QString::number(dialog.Modules().SelectedCount()));
             QVERIFY(dialog.ShowButton()->isEnabled());
         }
@@ -125,8 +125,8 @@ private slots:
         CDiagramDlg dialog(kBase, QStringLiteral("M1234"), false, false);
         QVERIFY(dialog.Fill());
         QCOMPARE(dialog.ModuleBox()->count(), 1);
-        QDateEdit* from = dialog.Picker(1115);
-        QDateEdit* until = dialog.Picker(1116);
+        QDateEdit* from = dialog.Picker(IDC_FROM1);
+        QDateEdit* until = dialog.Picker(IDC_UNTIL1);
         const QDate first = from->minimumDate();
         const QDate last = until->maximumDate();
 
@@ -136,13 +136,13 @@ private slots:
                  last);
         until->setDate(first);
         QCOMPARE(from->date(), first);
-        QCOMPARE(dialog.Counter(1126)->text(), QStringLiteral("0"));
+        QCOMPARE(dialog.Counter(IDC_FILES_SELECTED)->text(), QStringLiteral("0"));
         QVERIFY(!dialog.ShowButton()->isEnabled());
         QVERIFY(dialog.ExtraButton()->isHidden());
 
         until->setDate(last);
         QVERIFY(dialog.ShowButton()->isEnabled());
-        QVERIFY(dialog.Counter(1126)->text().toInt() > 0);
+        QVERIFY(dialog.Counter(IDC_FILES_SELECTED)->text().toInt() > 0);
     }
 
     void noDataShowsMessage() {
@@ -150,7 +150,7 @@ private slots:
         QDir(empty.path()).mkdir(QStringLiteral(".hidden"));
         CDiagramDlg dialog(empty.path(), QString(), false, false);
         QCOMPARE(dialog.exec(), int(QDialog::Rejected));
-        QCOMPARE(m_messages, QStringList{LoadText(210)});
+        QCOMPARE(m_messages, QStringList{LoadText(TXT_NO_DATA)});
     }
 
     // Switching tabs fits the window to the diagram, never narrower than the tab headers.
@@ -210,14 +210,14 @@ private slots:
         window->Tabs().Graph(0).kind = 0;
         window->Tabs().Graph(0).title = QStringLiteral("edited");
 
-        window->OnCommand(32902);
+        window->OnCommand(ID_NO_TEST_BURSTS);
         QVERIFY(window->NoTestBursts());
         QVERIFY(!kinds().contains(2));
         QVERIFY(kinds() != withBursts);
         QCOMPARE(window->Tabs().Graph(0).kind, 1);
         QVERIFY(window->Tabs().Graph(0).title != QStringLiteral("edited"));
 
-        window->OnCommand(32902);
+        window->OnCommand(ID_NO_TEST_BURSTS);
         QCOMPARE(kinds(), withBursts);
     }
 
@@ -240,14 +240,14 @@ private slots:
         CGraphsDlg* window = OpenWindow(folder.path());
         QVERIFY(window);
         window->Tabs().Graph(4).kind = 0;
-        window->OnCommand(32889);
+        window->OnCommand(ID_SAVE_ALL);
         const QString name = window->Tabs().Data().name;
         QStringList expected;
         for (int tab = 0; tab < kGraphCount; ++tab)
             expected.append(
                 QFileInfo(ImageFileName(folder.path(), name, tab == 4 ? 0 : 1, tab)).fileName());
         QCOMPARE(QDir(folder.path()).entryList({QStringLiteral("*.png")}, QDir::Files), expected);
-        QCOMPARE(m_messages, QStringList{LoadText(142) + folder.path()});
+        QCOMPARE(m_messages, QStringList{LoadText(TXT_STORED_IN) + folder.path()});
     }
 
     // A folder that is gone: the first diagram that cannot be written ends "Save all graphs",
@@ -257,9 +257,9 @@ private slots:
         CGraphsDlg* window = OpenWindow(folder.path());
         QVERIFY(window);
         QVERIFY(QDir(folder.path()).removeRecursively());
-        window->OnCommand(32889);
+        window->OnCommand(ID_SAVE_ALL);
         const QString first = ImageFileName(folder.path(), window->Tabs().Data().name, 1, 0);
-        QCOMPARE(m_messages, QStringList{FormatText(343, {first})});
+        QCOMPARE(m_messages, QStringList{FormatText(TXT_IMAGE_NOT_WRITTEN, {first})});
     }
 
     // A diagram wider (and, on a small screen, taller) than the screen: the window stays on
@@ -299,7 +299,7 @@ private slots:
         QPrinter& printer = AppPrinter();
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);
-        window->OnCommand(32875);
+        window->OnCommand(ID_PRINT_ALL);
         printer.setOutputFormat(QPrinter::NativeFormat);
 
         QFile file(pdf);
@@ -374,19 +374,19 @@ private slots:
         GraphLayout layout{1, 0, 4, 30, QStringLiteral("T"), {}, {}, {}, {}, {}};
         CGraphLayoutDlg dialog(layout);
         dialog.show();
-        QVERIFY(dialog.Edit(1024)->isVisible());
-        QCOMPARE(dialog.WidthLabel()->text(), LoadText(329));
+        QVERIFY(dialog.Edit(IDC_BAR_GAP)->isVisible());
+        QCOMPARE(dialog.WidthLabel()->text(), LoadText(TXT_WIDTH));
         QString tip;
-        QVERIFY(dialog.GetTipText(1023, tip));
-        QCOMPARE(tip, LoadText(336));
+        QVERIFY(dialog.GetTipText(IDC_BAR_WIDTH, tip));
+        QCOMPARE(tip, LoadText(TXT_WIDTH_TIP));
 
-        dialog.Radio(1020)->click();
-        QVERIFY(!dialog.Edit(1024)->isVisible());
-        QCOMPARE(dialog.WidthLabel()->text(), LoadText(330));
-        QVERIFY(dialog.GetTipText(1023, tip));
-        QCOMPARE(tip, LoadText(335));
-        QVERIFY(dialog.GetTipText(1030, tip));
-        QCOMPARE(tip, LoadText(338) + LoadText(331));
+        dialog.Radio(IDC_LINE)->click();
+        QVERIFY(!dialog.Edit(IDC_BAR_GAP)->isVisible());
+        QCOMPARE(dialog.WidthLabel()->text(), LoadText(TXT_DISTANCE));
+        QVERIFY(dialog.GetTipText(IDC_BAR_WIDTH, tip));
+        QCOMPARE(tip, LoadText(TXT_DISTANCE_TIP));
+        QVERIFY(dialog.GetTipText(IDC_GRAPH_NAME, tip));
+        QCOMPARE(tip, LoadText(TXT_NAME_TIP) + LoadText(TXT_SAME_FOR_ALL));
     }
 
     void layoutDialogRanges_data() {
@@ -414,8 +414,8 @@ private slots:
         QFETCH(bool, accepted);
         CGraphLayoutDlg dialog(GraphLayout{1, 0, 4, 30, {}, {}, {}, {}, {}, {}});
         dialog.show();
-        dialog.Edit(1023)->setText(width);
-        dialog.Edit(1024)->setText(gap);
+        dialog.Edit(IDC_BAR_WIDTH)->setText(width);
+        dialog.Edit(IDC_BAR_GAP)->setText(gap);
         dialog.accept();
         QCOMPARE(dialog.result() == QDialog::Accepted, accepted);
         QCOMPARE(m_messages.size(), accepted ? 0 : 1);
@@ -446,8 +446,8 @@ private slots:
         QTemporaryDir folder;
         CGraphsDlg* window = OpenWindow(folder.path(), false);
         QVERIFY(window);
-        window->OnCommand(32950);
-        QCOMPARE(m_messages, QStringList{LoadText(142) + folder.path()});
+        window->OnCommand(ID_SAVE_STATISTICS);
+        QCOMPARE(m_messages, QStringList{LoadText(TXT_STORED_IN) + folder.path()});
         QFile file(window->StatisticsFileName());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QString expected;
@@ -461,9 +461,9 @@ private slots:
 
         m_messages.clear();
         QVERIFY(QDir(folder.path()).removeRecursively());
-        window->OnCommand(32950);
+        window->OnCommand(ID_SAVE_STATISTICS);
         QCOMPARE(m_messages.size(), 1);
-        QVERIFY(m_messages.first() != LoadText(142) + folder.path());
+        QVERIFY(m_messages.first() != LoadText(TXT_STORED_IN) + folder.path());
     }
 
     void closeAllEmptiesTheQueue() {
