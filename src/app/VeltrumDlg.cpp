@@ -8,6 +8,7 @@
 #include "data/NameIndex.h"
 #include "graphs/Logos.h"
 #include "link/CommWorker.h"
+#include "link/DeviceState.h"
 #include "link/InfoCmd.h"
 #include "link/UsbLink.h"
 #include "ui/common/AboutDlg.h"
@@ -35,9 +36,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-// Identity changes reported to the open device dialogs.
-enum StateChange : int { STATE_CHARGER = 1, STATE_MODULE = 2, STATE_RESET = 3 };
 
 // The window's layout in dialog units, converted with the units of the usual 8-point font.
 QRect Dlu(int x, int y, int w, int h) {
@@ -70,7 +68,8 @@ QAction* FindAction(QMenuBar& bar, int id) {
 } // namespace
 
 CVeltrumDlg::CVeltrumDlg(int role, QWidget* parent)
-    : CUsbCommDlg(QStringLiteral("IDD_VELTRUM"), parent), m_nRole(role) {
+    : CUsbCommDlg(QStringLiteral("IDD_VELTRUM"), parent), m_nRole(role),
+      m_control(role, [this](CChargerControl::Change change) { OnIdentityChange(change); }) {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     CreateControls();
@@ -87,8 +86,8 @@ CVeltrumDlg::CVeltrumDlg(int role, QWidget* parent)
 }
 
 CVeltrumDlg::~CVeltrumDlg() {
-    if (TheWorker().MainOwner() == this)
-        TheWorker().SetMainOwner(nullptr);
+    if (TheDevice().worker.MainOwner() == this)
+        TheDevice().worker.SetMainOwner(nullptr);
     SetProtocolHandler(nullptr);
 }
 
@@ -194,11 +193,10 @@ void CVeltrumDlg::OnInitDialog() {
     m_output->CreateStatusImages();
     Protocol()->ProtocolAllowed = ProtocolAllowed();
     SetProtocolHandler([this](const QString& line) { AppendProtocol(line); });
-    TheWorker().SetMainOwner(this);
-    TheWorker().Start();
+    TheDevice().worker.SetMainOwner(this);
+    TheDevice().worker.Start();
     m_timer.start();
 
-    TheLink().Enumerate(m_nRole == CRegVT::RoleAdmin);
     FillChargers();
     ChooseCharger();
     UpdateDeviceDisplay();
@@ -321,8 +319,9 @@ bool CVeltrumDlg::OnCommand(int id) {
         return true;
     case ID_CREATE_GRAPHS:
         // Configuration and Admin see every module and may add the battery classes.
-        CMerge::Run(BaseFolder(), m_nRole > CRegVT::RoleDentist, TheModuleInfo().m_strModuleId,
-                    m_nRole > CRegVT::RoleDentist, NameOrId, this);
+        CMerge::Run(BaseFolder(), m_nRole > CRegVT::RoleDentist,
+                    TheDevice().moduleInfo.m_strModuleId, m_nRole > CRegVT::RoleDentist, NameOrId,
+                    this);
         return true;
     case ID_SET_FEEDBACK_THRESHOLDS: // feedback thresholds
     case ID_SET_FEEDBACK_MODE:       // feedback mode
@@ -346,10 +345,10 @@ bool CVeltrumDlg::OnCommand(int id) {
 qintptr CVeltrumDlg::OnMessage(int message, qintptr wParam, qintptr lParam) {
     switch (message) {
     case WM_DEV_CONNECT:
-        Connect();
+        m_control.Connect();
         return 0;
     case WM_DEV_DISCONNECT:
-        Disconnect();
+        m_control.Disconnect();
         return 0;
     default:
         return CUsbCommDlg::OnMessage(message, wParam, lParam);
@@ -362,10 +361,10 @@ bool CVeltrumDlg::GetTipText(int id, QString& text) {
         text = FormatText(TXT_LOGO_TIP, {VersionText()});
         return true;
     case IDC_CHARGERS:
-        text = TheChargerInfo().m_strVersion;
+        text = TheDevice().chargerInfo.m_strVersion;
         return true;
     case IDC_MODULE_ID:
-        text = TheModuleInfo().m_strInfo;
+        text = TheDevice().moduleInfo.m_strInfo;
         return true;
     default:
         return false;
@@ -423,40 +422,16 @@ void CVeltrumDlg::DownloadEnded() {
 }
 
 bool CVeltrumDlg::OnCmdOk(CDevCmdReply& cmd) {
-    if (&cmd == &TheChargerInfo()) {
-        PostStateChanged(STATE_CHARGER);
-        UpdateChargerDisplay();
-        if (m_nRole <= CRegVT::RoleDentist) {
-            m_bAutoIdentify = true;
-            Connect();
-        }
-    } else if (&cmd == &TheModuleInfo()) {
-        m_bAutoIdentify = false;
-        PostStateChanged(STATE_MODULE);
-        UpdateDeviceDisplay();
-    }
+    m_control.OnCmdOk(cmd);
     return false;
 }
 
 bool CVeltrumDlg::OnCmdError(CDevCmdReply& cmd) {
-    const bool module = &cmd == &TheModuleInfo();
-    if (module && m_bAutoIdentify) {
-        // The module was looked for only because a charger turned up: no module, no message.
-        m_bAutoIdentify = false;
+    if (m_control.OnCmdError(cmd))
         return false;
-    }
     if (CUsbCommDlg::OnCmdError(cmd))
         return true;
-    if (&cmd == &TheChargerInfo()) {
-        TheModuleInfo().Reset();
-        PostStateChanged(STATE_RESET);
-        UpdateChargerDisplay();
-    } else if (module) {
-        PostStateChanged(STATE_MODULE);
-    } else {
-        return false;
-    }
-    UpdateDeviceDisplay();
+    m_control.OnCmdFailed(cmd);
     return false;
 }
 
@@ -467,29 +442,14 @@ void CVeltrumDlg::OnLinkFailed() {
 }
 
 void CVeltrumDlg::OnCmdSent(bool real) {
-    m_nIdle = kIdleSeconds;
-    if (real)
-        m_nKeepAlive = kKeepAlives;
+    m_control.OnCmdSent(real);
 }
 
 void CVeltrumDlg::OnTimer() {
-    if (m_nIdle == 0)
-        return;
-    if (--m_nIdle != 0 || !TheModuleInfo().IsConnected())
-        return;
-    if (--m_nKeepAlive != 0) {
-        m_keepAlive.Post();
-        return;
-    }
-    // Five idle periods without a real command: the module is taken as gone.
-    TheModuleInfo().Reset();
-    Clear();
-    PostStateChanged(STATE_MODULE);
-    UpdateDeviceDisplay();
+    m_control.Tick();
 }
 
 void CVeltrumDlg::OnDeviceChange() {
-    TheLink().Enumerate(m_nRole == CRegVT::RoleAdmin);
     if (FillChargers())
         return;
     if (FtdiAccessDenied())
@@ -501,79 +461,46 @@ void CVeltrumDlg::OnDeviceChange() {
 bool CVeltrumDlg::FillChargers() {
     const QSignalBlocker blocker(m_chargers);
     m_chargers->clear();
-    const std::uint64_t accepted = TheLink().AcceptedMask();
-    const QList<CUsbDeviceInfo> devices = TheLink().Devices();
-    const QString current = TheChargerInfo().m_strSerial;
-    bool found = false;
-    for (int i = 0; i < devices.size() && i < CUsbLink::kMaxAccepted; ++i) {
-        if (!(accepted & (std::uint64_t(1) << i)))
-            continue;
-        const QString serial = QString::fromLatin1(devices[i].serial);
-        m_chargers->addItem(serial, i);
-        if (!found && !current.isEmpty() && serial == current) {
-            found = true;
-            m_chargers->setCurrentIndex(m_chargers->count() - 1);
-            TheLink().Select(i);
-        }
-    }
+    const int kept = m_control.Enumerate();
+    for (const CChargerEntry& charger : m_control.Chargers())
+        m_chargers->addItem(charger.serial, charger.index);
     if (m_chargers->count() == 1)
         m_chargers->setCurrentIndex(0);
-    else if (!found)
-        m_chargers->setCurrentIndex(-1);
-    return found;
+    else
+        m_chargers->setCurrentIndex(kept);
+    return kept >= 0;
 }
 
 void CVeltrumDlg::ChooseCharger() {
-    if (m_chargers->count() == 1) {
-        SelectCharger(m_chargers->itemData(0).toInt());
-        return;
-    }
     // With none to choose, a charger that another program holds (or this user may not open)
     // is named as the reason.
-    m_chargers->setPlaceholderText(LoadText(
-        m_chargers->count() == 0 ? NoChargerMessage(TheLink().Devices()) : TXT_SELECT_CHARGER));
-    SelectCharger(-1);
-}
-
-void CVeltrumDlg::SelectCharger(int index) {
-    TheLink().Select(index);
-    if (index >= 0) {
-        TheChargerInfo().m_strSerial = QString::fromLatin1(TheLink().Devices().value(index).serial);
-        TheChargerInfo().Post();
-        return;
-    }
-    TheChargerInfo().Reset();
-    TheModuleInfo().Reset();
-    PostStateChanged(STATE_RESET);
-    UpdateChargerDisplay();
-    UpdateDeviceDisplay();
+    if (m_chargers->count() != 1)
+        m_chargers->setPlaceholderText(LoadText(m_chargers->count() == 0
+                                                    ? NoChargerMessage(TheDevice().link.Devices())
+                                                    : TXT_SELECT_CHARGER));
+    m_control.Choose();
 }
 
 void CVeltrumDlg::OnChargerActivated(int item) {
     if (item < 0)
-        SelectCharger(-1);
-    else if (m_chargers->itemText(item) != TheChargerInfo().m_strSerial)
-        SelectCharger(m_chargers->itemData(item).toInt());
+        m_control.Select(-1);
+    else if (m_chargers->itemText(item) != TheDevice().chargerInfo.m_strSerial)
+        m_control.Select(m_chargers->itemData(item).toInt());
 }
 
-void CVeltrumDlg::Connect() {
-    TheModuleInfo().Post();
-}
-
-void CVeltrumDlg::Disconnect() {
-    m_nIdle = 0;
-    TheModuleInfo().Reset();
-    // Without a charger the "EC" would only wait in the queue for the next one.
-    if (TheLink().Selected() >= 0)
-        m_endComm.Post();
-    Clear();
-    PostStateChanged(STATE_MODULE);
+void CVeltrumDlg::OnIdentityChange(CChargerControl::Change change) {
+    if (change == CChargerControl::MODULE_GONE) {
+        Clear();
+        change = CChargerControl::MODULE;
+    }
+    PostStateChanged(change);
+    UpdateChargerDisplay();
     UpdateDeviceDisplay();
 }
 
 void CVeltrumDlg::Download() {
-    if (!TheModuleInfo().IsConnected())
-        Connect();
+    if (!TheDevice().moduleInfo.IsConnected())
+        m_control.Connect();
     m_download.m_strBaseFolder = BaseFolder();
     m_download.Post();
 }
@@ -589,8 +516,8 @@ void CVeltrumDlg::SwitchFeedback(bool on) {
 void CVeltrumDlg::EraseData() {
     if (ShowMessageId(TXT_ERASE, MB_YESNO) != IDYES)
         return;
-    if (!TheModuleInfo().IsConnected())
-        Connect();
+    if (!TheDevice().moduleInfo.IsConnected())
+        m_control.Connect();
     m_erase.Post();
 }
 
@@ -598,7 +525,7 @@ void CVeltrumDlg::SupportFile() {
     QBuffer protocol;
     protocol.open(QIODevice::WriteOnly);
     Protocol()->WriteTo(protocol);
-    const QString folder = SupportFolder(BaseFolder(), TheModuleInfo().m_strModuleId);
+    const QString folder = SupportFolder(BaseFolder(), TheDevice().moduleInfo.m_strModuleId);
     const QString path = WriteSupportFile(folder, QDateTime::currentDateTime(), protocol.data());
     if (path.isEmpty())
         return;
@@ -609,7 +536,7 @@ void CVeltrumDlg::SupportFile() {
 }
 
 void CVeltrumDlg::ReplyDump() {
-    CCommWorker& worker = TheWorker();
+    CCommWorker& worker = TheDevice().worker;
     WriteReplyDump(BaseFolder(), QDateTime::currentDateTime(),
                    QByteArray(worker.Buffer(), qMax(0, worker.LastLength())));
 }
@@ -636,12 +563,12 @@ void CVeltrumDlg::ChangeLanguage(const QString& code) {
 }
 
 void CVeltrumDlg::UpdateChargerDisplay() {
-    const bool trm = TheChargerInfo().m_nHwVariant & 1;
+    const bool trm = TheDevice().chargerInfo.m_nHwVariant & 1;
     m_chargerGroup->setTitle(trm ? QStringLiteral("TRM") : LoadText(TXT_CHARGER));
 }
 
 void CVeltrumDlg::UpdateDeviceDisplay() {
-    const CInfoCmdVM& module = TheModuleInfo();
+    const CInfoCmdVM& module = TheDevice().moduleInfo;
     m_moduleId->setText(module.m_strModuleId);
     m_deviceGroup->setTitle(LoadText(TXT_MODULE));
     m_vibration->setVisible(module.m_nVersion >= 1 && m_nRole == CRegVT::RoleAdmin);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/ChargerControl.h"
 #include "link/ConfigCmds.h"
 #include "link/DevCmd.h"
 #include "link/GetDataCmd.h"
@@ -20,15 +21,11 @@ class QMenuBar;
 // The program's main window: the selected charger, the connected module and the base folder,
 // the everyday actions as buttons and the service actions in menus chosen by the user role.
 // It owns the commands these actions queue, reacts to the worker's reports, follows chargers
-// being plugged in and out, keeps an idle module connected and writes the support file.
+// being plugged in and out and writes the support file; the charger choice, the automatic
+// identification and the keep-alive clock are its CChargerControl's.
 class CVeltrumDlg : public CUsbCommDlg, private CInfoView {
     Q_OBJECT
 public:
-    // Seconds without a command before a keep-alive; keep-alives before the module counts as
-    // gone.
-    static constexpr int kIdleSeconds = 117;
-    static constexpr int kKeepAlives = 5;
-
     // role: CRegVT::Role, fixed for the process.
     explicit CVeltrumDlg(int role, QWidget* parent = nullptr);
     ~CVeltrumDlg() override;
@@ -49,7 +46,8 @@ public:
     void OnCmdSent(bool real) override;
     void OnLinkFailed() override;
 
-    // One second of the keep-alive clock; the window's timer calls it every 1000 ms.
+    // One second of the keep-alive clock (CChargerControl::Tick); the window's timer calls it
+    // every 1000 ms.
     void OnTimer();
     // A charger was plugged in or out.
     void OnDeviceChange();
@@ -71,12 +69,12 @@ protected:
 private:
     void CreateControls();
     void BuildMenus();
+    // Enumerates and lists the accepted chargers; true when the identified one is still there.
     bool FillChargers();
     void ChooseCharger();
-    void SelectCharger(int index);
     void OnChargerActivated(int item);
-    void Connect();
-    void Disconnect();
+    // Shows a change of the identities and tells the open device window.
+    void OnIdentityChange(CChargerControl::Change change);
     void Download();
     // The download command is over, saved or failed.
     void DownloadEnded();
@@ -118,16 +116,12 @@ private:
     CGetDataCmd m_download;
     CMotorCmd m_feedbackOff{false};
     CMotorCmd m_feedbackOn{true};
-    CKeepAliveCmd m_keepAlive;
-    CDevCmdNoReply m_endComm{QStringLiteral("EC")};
     CTerminateCmd m_terminate;
+    CChargerControl m_control;
 
-    bool m_bAutoIdentify = false;
     // Between the download's start and its end; the window closes only after it.
     bool m_bDownloading = false;
     bool m_bClosing = false;
-    int m_nKeepAlive = kKeepAlives;
-    int m_nIdle = 0;
     QTimer m_timer;
     CDeviceWatch* m_deviceWatch = nullptr;
 };

@@ -1,7 +1,9 @@
 #include "cli/CliSession.h"
 
 #include "base/Texts.h"
+#include "link/ChargerControl.h"
 #include "link/CommWorker.h"
+#include "link/DeviceState.h"
 #include "link/InfoCmd.h"
 #include "link/UsbLink.h"
 
@@ -25,27 +27,13 @@ void WaitForWorker(const bool& started, const bool& done, const std::function<vo
     QObject::connect(&watchdog, &QTimer::timeout, &loop, [&] {
         if (started || done)
             return;
-        TheQueue().Clear();
+        TheDevice().queue.Clear();
         QTextStream(stderr) << LoadText(TXT_NO_RESPONSE) << '\n';
         giveUp();
     });
     watchdog.start(kStartLimitMs);
     while (!done)
         loop.processEvents(QEventLoop::WaitForMoreEvents);
-}
-
-QList<CliCharger> AcceptedChargers() {
-    const std::uint64_t mask = TheLink().Enumerate(false);
-    const QList<CUsbDeviceInfo> devices = TheLink().Devices();
-    QList<CliCharger> chargers;
-    for (int i = 0; i < devices.size() && i < CUsbLink::kMaxAccepted; ++i) {
-        if (mask & (std::uint64_t(1) << i)) {
-            const CUsbDeviceInfo& d = devices[i];
-            chargers.append({i, QString::fromLatin1(d.serial), QString::fromLatin1(d.description),
-                             QString::fromLatin1(d.manufacturer)});
-        }
-    }
-    return chargers;
 }
 
 CCliSession::CCliSession(const CliOptions& options) : m_options(options) {
@@ -65,7 +53,7 @@ CCliSession::CCliSession(const CliOptions& options) : m_options(options) {
     if (options.verbose) {
         SetProtocolHandler([](const QString& line) { QTextStream(stderr) << line << '\n'; });
     }
-    TheWorker().SetMainOwner(this);
+    TheDevice().worker.SetMainOwner(this);
 }
 
 CCliSession::~CCliSession() {
@@ -73,17 +61,17 @@ CCliSession::~CCliSession() {
         // Between commands the worker makes no blocking call into this thread, so waiting for
         // it here cannot deadlock.
         PostTerminate(m_terminate);
-        TheWorker().wait(5000);
+        TheDevice().worker.wait(5000);
     }
-    TheWorker().SetMainOwner(nullptr);
+    TheDevice().worker.SetMainOwner(nullptr);
     SetMessageBoxHandler(nullptr);
     SetProtocolHandler(nullptr);
 }
 
 int CCliSession::Connect() {
-    const QList<CliCharger> chargers = AcceptedChargers();
-    const CliCharger* chosen = nullptr;
-    for (const CliCharger& c : chargers) {
+    const QList<CChargerEntry> chargers = EnumerateChargers(false);
+    const CChargerEntry* chosen = nullptr;
+    for (const CChargerEntry& c : chargers) {
         if (m_options.charger.isEmpty() ? chargers.size() == 1 : c.serial == m_options.charger)
             chosen = &c;
     }
@@ -93,21 +81,21 @@ int CCliSession::Connect() {
                 QStringLiteral("several chargers are attached; choose one with --charger SERIAL"));
         // A charger that another program holds, or that this user may not open, is not listed:
         // say so rather than "not attached".
-        const int message = NoChargerMessage(TheLink().Devices());
+        const int message = NoChargerMessage(TheDevice().link.Devices());
         if (!chargers.isEmpty() && message == TXT_NO_CHARGER)
             return Failure(
                 QStringLiteral("no charger with serial number %1").arg(m_options.charger));
         return Failure(LoadText(message));
     }
-    TheLink().Select(chosen->index);
-    if (!TheLink().Open()) {
-        const int message = OpenErrorMessage(TheLink().OpenError());
-        TheLink().Select(-1);
+    TheDevice().link.Select(chosen->index);
+    if (!TheDevice().link.Open()) {
+        const int message = OpenErrorMessage(TheDevice().link.OpenError());
+        TheDevice().link.Select(-1);
         return Failure(LoadText(message));
     }
-    TheLink().Close();
-    TheChargerInfo().m_strSerial = chosen->serial;
-    TheWorker().Start();
+    TheDevice().link.Close();
+    TheDevice().chargerInfo.m_strSerial = chosen->serial;
+    TheDevice().worker.Start();
     m_bConnected = true;
     return EXIT_OK;
 }
@@ -127,7 +115,7 @@ QString CCliSession::TakeLastMessage() {
 }
 
 bool CCliSession::Identify() {
-    return Run(TheChargerInfo()) && Run(TheModuleInfo());
+    return Run(TheDevice().chargerInfo) && Run(TheDevice().moduleInfo);
 }
 
 void CCliSession::Finish(bool ok) {

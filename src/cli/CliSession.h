@@ -50,13 +50,3 @@ private:
 // the queue is dropped and giveUp must set done. Once the worker runs the command, its own
 // timeouts bound every exchange, so a reply whose bytes keep arriving is never cut off here.
 void WaitForWorker(const bool& started, const bool& done, const std::function<void()>& giveUp);
-
-// The chargers the link accepts, after a fresh enumeration: (table index, serial, description,
-// manufacturer).
-struct CliCharger {
-    int index;
-    QString serial;
-    QString description;
-    QString manufacturer;
-};
-QList<CliCharger> AcceptedChargers();

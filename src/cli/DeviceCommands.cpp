@@ -3,6 +3,7 @@
 #include "cli/CliSession.h"
 #include "data/NameIndex.h"
 #include "link/ConfigCmds.h"
+#include "link/DeviceState.h"
 #include "link/DiagCmds.h"
 #include "link/GetDataCmd.h"
 #include "link/InfoCmd.h"
@@ -48,8 +49,8 @@ int Info(const CliOptions& options, const QStringList& args) {
     if (!args.isEmpty())
         return UsageError(QStringLiteral("info takes no arguments"));
     return WithModule(options, [](CCliSession&) {
-        const CInfoCmdCB& cb = TheChargerInfo();
-        const CInfoCmdVM& vm = TheModuleInfo();
+        const CInfoCmdCB& cb = TheDevice().chargerInfo;
+        const CInfoCmdVM& vm = TheDevice().moduleInfo;
         QTextStream out(stdout);
         out << "charger.serial: " << cb.m_strSerial << '\n'
             << "charger.version: " << cb.m_strVersion << '\n'
@@ -65,16 +66,16 @@ int Info(const CliOptions& options, const QStringList& args) {
             << "device.eventsRead: " << vm.m_nEventsRead << '\n';
         out.flush();
         CPrintView view;
-        TheChargerInfo().ShowResult(view);
-        TheModuleInfo().ShowResult(view);
+        TheDevice().chargerInfo.ShowResult(view);
+        TheDevice().moduleInfo.ShowResult(view);
         return int(EXIT_OK);
     });
 }
 
 void PrintParams() {
     QTextStream out(stdout);
-    for (int i = 0; i < int(ParamBlock().size()); ++i)
-        out << i << '\t' << ParamBlock()[i] << '\n';
+    for (int i = 0; i < int(TheDevice().paramBlock.size()); ++i)
+        out << i << '\t' << TheDevice().paramBlock[i] << '\n';
 }
 
 int Download(const CliOptions& options, const QStringList& args) {

@@ -7,6 +7,7 @@
 #include "firmware/IntelHexFile.h"
 #include "firmware/UpdateProcedure.h"
 #include "link/CommWorker.h"
+#include "link/DeviceState.h"
 #include "link/InfoCmd.h"
 #include "online/FirmwareNames.h"
 #include "online/KelvoraHttp.h"
@@ -78,7 +79,7 @@ QString VersionOrDash(std::int64_t version) {
 // The newest image of the identified target on the server; empty after a message.
 QString NewestImage(bool charger) {
     const std::int32_t variant =
-        charger ? TheChargerInfo().m_nHwVariant : TheModuleInfo().m_nHwVariant;
+        charger ? TheDevice().chargerInfo.m_nHwVariant : TheDevice().moduleInfo.m_nHwVariant;
     const QString family = charger ? ChargerFirmwareFamily(variant) : ModuleFirmwareFamily(variant);
     CKelvoraHttp http;
     QStringList list;
@@ -109,9 +110,10 @@ int Update(const CliOptions& options, const QStringList& args) {
     std::unique_ptr<CIntelHexFile> image;
     QString name = args[1];
     if (web) {
-        if (!session.Run(charger ? static_cast<CDevCmdReply&>(TheChargerInfo()) : TheModuleInfo()))
+        if (!session.Run(charger ? static_cast<CDevCmdReply&>(TheDevice().chargerInfo)
+                                 : TheDevice().moduleInfo))
             return EXIT_FAILED;
-        if (!charger && TheModuleInfo().m_nBatteryMv < kMinBatteryMv)
+        if (!charger && TheDevice().moduleInfo.m_nBatteryMv < kMinBatteryMv)
             return Failure(LoadText(TXT_BATTERY_TOO_LOW));
         name = NewestImage(charger);
         if (name.isEmpty())
@@ -130,7 +132,8 @@ int Update(const CliOptions& options, const QStringList& args) {
     QTextStream(stdout) << FormatText(TXT_FIRMWARE_UPDATED,
                                       {LoadText(charger ? TXT_CHARGER : TXT_MODULE)})
                         << '\n';
-    CInfoCmd& info = charger ? static_cast<CInfoCmd&>(TheChargerInfo()) : TheModuleInfo();
+    CInfoCmd& info =
+        charger ? static_cast<CInfoCmd&>(TheDevice().chargerInfo) : TheDevice().moduleInfo;
     if (session.Run(info))
         QTextStream(stdout) << "firmware: " << VersionOrDash(info.m_nVersion) << '\n';
     return EXIT_OK;
@@ -153,7 +156,7 @@ private:
 int Script(const CliOptions& options, const QStringList& args) {
     if (args.size() != 1 || args[0].isEmpty())
         return UsageError(QStringLiteral("script takes one script file"));
-    CScript& script = TheScript();
+    CScript script;
     script.SetLogHandler([](const QString& line) { QTextStream(stdout) << line << '\n'; });
     {
         CPrintMessages messages;
@@ -195,8 +198,8 @@ int CheckUpdates(const CliOptions& options, const QStringList& args) {
         return status;
     if (!session.Identify())
         return EXIT_FAILED;
-    const CInfoCmdCB& cb = TheChargerInfo();
-    const CInfoCmdVM& vm = TheModuleInfo();
+    const CInfoCmdCB& cb = TheDevice().chargerInfo;
+    const CInfoCmdVM& vm = TheDevice().moduleInfo;
     out << "charger.firmware: " << VersionOrDash(cb.m_nVersion) << '\n'
         << "charger.server: "
         << VersionOrDash(

@@ -1,6 +1,8 @@
 #include "base/Texts.h"
 #include "cli/CliCommands.h"
 #include "cli/CliSession.h"
+#include "link/ChargerControl.h"
+#include "link/DeviceState.h"
 #include "link/GenericCmd.h"
 
 #include <QTextStream>
@@ -11,7 +13,7 @@ int List(const CliOptions& options, const QStringList& args) {
     if (!args.isEmpty())
         return UsageError(QStringLiteral("list takes no arguments"));
     QTextStream out(stdout);
-    for (const CliCharger& c : AcceptedChargers()) {
+    for (const CChargerEntry& c : EnumerateChargers(false)) {
         if (options.charger.isEmpty() || c.serial == options.charger)
             out << c.serial << '\t' << c.description << '\t' << c.manufacturer << '\n';
     }
@@ -26,7 +28,7 @@ int Send(const CliOptions& options, const QStringList& args) {
     CCliSession session(options);
     if (const int status = session.Connect())
         return status;
-    CGenericCmd& cmd = TheGenericCmd();
+    CGenericCmd& cmd = TheDevice().genericCmd;
     cmd.SetCommand(args[0]);
     if (!session.Run(cmd))
         return EXIT_FAILED;

@@ -5,6 +5,7 @@
 #include "link/UsbLink.h"
 #ifdef Q_OS_UNIX
 #include "drivers/serial/SerialDriver.h"
+#include "link/DeviceState.h"
 #endif
 
 #include <QtGlobal>
@@ -17,5 +18,5 @@ void InstallChargerDrivers() {
 #endif
     if (qEnvironmentVariableIsSet("KELVORA_SIMULATOR"))
         drivers.push_back(std::make_unique<CSimDriver>());
-    TheLink().SetDrivers(std::move(drivers));
+    TheDevice().link.SetDrivers(std::move(drivers));
 }

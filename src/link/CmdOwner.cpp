@@ -4,6 +4,7 @@
 #include "base/ThreadCall.h"
 #include "link/CommWorker.h"
 #include "link/DevCmd.h"
+#include "link/DeviceState.h"
 
 #include <QCoreApplication>
 #include <QObject>
@@ -36,7 +37,7 @@ bool CCommOwner::OnCmdReply(CDevCmdReply& cmd) {
         return OnCmdOk(cmd);
     if (OnCmdError(cmd))
         return true;
-    TheQueue().Clear();
+    TheDevice().queue.Clear();
     return false;
 }
 
@@ -70,7 +71,7 @@ bool CCommOwner::OnCmdError(CDevCmdReply& cmd) {
     if (!cmd.m_strText.startsWith(u'#'))
         text += LoadText(TXT_CHECK_PLACEMENT);
     text += LoadText(TXT_PLEASE_RETRY);
-    if (TheWorker().SpendAutoRetry())
+    if (TheDevice().worker.SpendAutoRetry())
         return true;
     return ShowMessage(text, MB_RETRYCANCEL, caption) == IDRETRY;
 }

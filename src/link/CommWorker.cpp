@@ -1,8 +1,9 @@
 #include "link/CommWorker.h"
 
+#include "base/Texts.h"
 #include "link/CmdOwner.h"
 #include "link/DevCmd.h"
-#include "base/Texts.h"
+#include "link/DeviceState.h"
 #include "link/UsbLink.h"
 
 void CQueue::Add(CDevCmd* cmd) {
@@ -58,28 +59,18 @@ void CQueue::WaitForSignal() {
     m_bSignalled = false;
 }
 
-CQueue& TheQueue() {
-    // Never destroyed, like the worker that may still wait on it when the process exits.
-    static auto* queue = new CQueue;
-    return *queue;
-}
-
-CCommWorker& TheWorker() {
-    // Never destroyed: the thread may still be waiting when the process exits.
-    static auto* worker = new CCommWorker;
-    return *worker;
-}
-
 void CCommWorker::Start() {
     m_bStop = false;
     start();
 }
 
-void CCommWorker::RequestStop() { m_bStop = true; }
+void CCommWorker::RequestStop() {
+    m_bStop = true;
+}
 
 void CCommWorker::run() {
-    CQueue& queue = TheQueue();
-    CUsbLink& link = TheLink();
+    CQueue& queue = TheDevice().queue;
+    CUsbLink& link = TheDevice().link;
     while (!m_bStop) {
         queue.WaitForSignal();
         // A charger that cannot be opened fails each command that needs it, with the reason
@@ -138,18 +129,18 @@ void CCommWorker::PostEndDialog(CCmdOwner* owner, int result) {
 }
 
 void PostExit(CExitDlgCmd& cmd) {
-    TheQueue().Clear();
-    if (TheLink().Selected() < 0)
-        TheWorker().PostEndDialog(cmd.m_pOwner, 2);
+    TheDevice().queue.Clear();
+    if (TheDevice().link.Selected() < 0)
+        TheDevice().worker.PostEndDialog(cmd.m_pOwner, 2);
     else
         cmd.Post();
 }
 
 void PostTerminate(CTerminateCmd& cmd) {
-    TheQueue().Clear();
-    if (TheLink().Selected() < 0) {
-        TheWorker().RequestStop();
-        TheQueue().Signal();
+    TheDevice().queue.Clear();
+    if (TheDevice().link.Selected() < 0) {
+        TheDevice().worker.RequestStop();
+        TheDevice().queue.Signal();
     } else {
         cmd.Post();
     }

@@ -42,8 +42,6 @@ private:
     std::atomic<bool> m_bActive{false};
 };
 
-CQueue& TheQueue();
-
 // What a per-command notification reports.
 enum CmdNotify { CMD_REPLY = 0, CMD_START = 1, CMD_END = 2 };
 
@@ -90,8 +88,6 @@ private:
     char m_buffer[kBufferSize] = {};
     int m_nLength = 0;
 };
-
-CCommWorker& TheWorker();
 
 // A communication dialog closes: the queue is dropped and the dialog ends once the worker has
 // left the aborted command (at once when no charger is selected).

@@ -1,6 +1,7 @@
 #include "link/ConfigCmds.h"
 
 #include "base/Texts.h"
+#include "link/DeviceState.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -40,7 +41,7 @@ bool CSetParamCmd::IsValidText(QStringView text) {
 }
 
 bool CSetValuesCmd::IsValidArgs(QStringView args) {
-    const int params = int(ParamBlock().size());
+    const int params = int(TheDevice().paramBlock.size());
     const QList<QStringView> fields = args.split(u';');
     if (fields.size() < 3)
         return false;
@@ -53,14 +54,9 @@ bool CSetValuesCmd::IsValidArgs(QStringView args) {
                        [](QStringView v) { return StrictNumber(v, 0xFFFF).has_value(); });
 }
 
-CParamBlock& ParamBlock() {
-    static CParamBlock block{};
-    return block;
-}
-
 void CValuesCmd::OnReply() {
     const QStringList lines = m_strReply.split(u'\n');
-    CParamBlock& block = ParamBlock();
+    CParamBlock& block = TheDevice().paramBlock;
     for (int i = 0; i < int(block.size()); ++i) {
         const QString line = lines.value(i);
         const qsizetype tab = line.indexOf(u'\t');

@@ -35,7 +35,6 @@ public:
 
 // The module's 32 parameters, filled by every successful "GV" or "SV".
 using CParamBlock = std::array<std::uint16_t, 32>;
-CParamBlock& ParamBlock();
 
 // Error codes of a parameter block reply that does not parse.
 enum ParamError : int { ERR_PARAM_INDEX = 13, ERR_PARAM_VALUE = 14 };

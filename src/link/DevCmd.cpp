@@ -4,6 +4,7 @@
 #include "base/TextIds.h"
 #include "link/CommWorker.h"
 #include "link/Crc16.h"
+#include "link/DeviceState.h"
 #include "link/UsbLink.h"
 
 #include <QByteArray>
@@ -64,11 +65,11 @@ void CDevCmd::SetArgs(const QString& args) {
 
 void CDevCmd::Log(const QString& text) const {
     if (m_bLog)
-        TheWorker().NotifyProtocol(text);
+        TheDevice().worker.NotifyProtocol(text);
 }
 
 void CDevCmd::Post() {
-    TheQueue().Add(this);
+    TheDevice().queue.Add(this);
 }
 
 bool HasControlCharacter(QStringView text) {
@@ -87,8 +88,8 @@ void CDevCmd::Send() {
     Log(QStringLiteral("Cmd: ") + m_strText);
     const QByteArray suffix = ChecksumSuffix(text);
     if (!suffix.isEmpty())
-        TheWorker().NotifyCmdSent(text != "KA");
-    TheLink().WriteFrame(text, suffix);
+        TheDevice().worker.NotifyCmdSent(text != "KA");
+    TheDevice().link.WriteFrame(text, suffix);
 }
 
 CDevCmdReply::CDevCmdReply(const QString& code, const QString& args) : CDevCmd(code, args) {}
@@ -159,9 +160,9 @@ void CDevCmdReply::ProcessReply(char* buffer, int length) {
 }
 
 void CDevCmdReply::Execute() {
-    CCommWorker& worker = TheWorker();
-    CQueue& queue = TheQueue();
-    CUsbLink& link = TheLink();
+    CCommWorker& worker = TheDevice().worker;
+    CQueue& queue = TheDevice().queue;
+    CUsbLink& link = TheDevice().link;
     worker.ResetAutoRetry();
     if (!queue.IsActive() || !worker.NotifyCmd(*this, CMD_START))
         return;
@@ -195,7 +196,7 @@ void CDevCmdReply::Execute() {
 }
 
 void CDevCmdReply::RecordUnsent(int error, int msgId) {
-    TheWorker().SetLastLength(-1);
+    TheDevice().worker.SetLastLength(-1);
     m_strReply.clear();
     m_nError = error;
     SetMessageId(msgId);
@@ -203,16 +204,16 @@ void CDevCmdReply::RecordUnsent(int error, int msgId) {
 }
 
 void CDevCmdNoReply::Execute() {
-    if (TheLink().IsOpen())
+    if (TheDevice().link.IsOpen())
         Send();
 }
 
 void CExitDlgCmd::Execute() {
-    TheWorker().PostEndDialog(m_pOwner, 2);
+    TheDevice().worker.PostEndDialog(m_pOwner, 2);
 }
 
 void CTerminateCmd::Execute() {
-    if (TheLink().IsOpen())
-        TheLink().WriteFrame("EC", QByteArrayView());
-    TheWorker().RequestStop();
+    if (TheDevice().link.IsOpen())
+        TheDevice().link.WriteFrame("EC", QByteArrayView());
+    TheDevice().worker.RequestStop();
 }

@@ -2,7 +2,9 @@
 
 #include "base/Texts.h"
 
-CGenericCmd::CGenericCmd() : CDevCmdReply(QString()) { m_bLog = false; }
+CGenericCmd::CGenericCmd() : CDevCmdReply(QString()) {
+    m_bLog = false;
+}
 
 std::uint32_t CGenericCmd::GetTimeout() const {
     return m_strText.startsWith(QStringLiteral("GP")) ? 2000 : kDefaultTimeout;
@@ -16,9 +18,4 @@ void CGenericCmd::OnReply() {
         m_strLine = m_strText + u'\t' + m_strReply;
         m_strLine.replace(u'\n', u'\t');
     }
-}
-
-CGenericCmd& TheGenericCmd() {
-    static CGenericCmd cmd;
-    return cmd;
 }

@@ -14,6 +14,3 @@ public:
 
     QString m_strLine;
 };
-
-// The process-wide generic command.
-CGenericCmd& TheGenericCmd();

@@ -8,6 +8,7 @@
 #include "data/CFileList.h"
 #include "data/CInfoHeader.h"
 #include "data/NameIndex.h"
+#include "link/DeviceState.h"
 #include "link/InfoCmd.h"
 #include "link/InfoView.h"
 
@@ -218,8 +219,8 @@ QString CGetDataCmd::MakeFileName(QString& folderName, const QString& fileExtens
 
 QByteArray CGetDataCmd::FileText() const {
     const QStringList lines = m_strReply.split(u'\n');
-    const CInfoCmdVM& module = TheModuleInfo();
-    const CInfoCmdCB& charger = TheChargerInfo();
+    const CInfoCmdVM& module = TheDevice().moduleInfo;
+    const CInfoCmdCB& charger = TheDevice().chargerInfo;
     QString text =
         DownloadTimeText(downloadTime) + u'\t' + QString::number(quint64(downloadTime)) + u'\n';
     text += lines.value(0) + u'\n' + lines.value(1) + u'\n';

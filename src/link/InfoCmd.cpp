@@ -2,6 +2,7 @@
 
 #include "base/Scan.h"
 #include "base/Texts.h"
+#include "link/DeviceState.h"
 #include "link/InfoView.h"
 
 #include <QStringList>
@@ -44,8 +45,8 @@ void CInfoCmdCB::OnReply() {
     // failed identification never blanks the charger's stored number.
     if (serialLine.startsWith(QStringLiteral("SN\t")) && serialLine.mid(3) != m_strSerial &&
         !m_strSerial.isEmpty()) {
-        TheSerNumCmd().SetArgs(m_strSerial);
-        TheSerNumCmd().Post();
+        TheDevice().serNumCmd.SetArgs(m_strSerial);
+        TheDevice().serNumCmd.Post();
     }
 
     if (m_strVersion.contains(QStringLiteral("Loader"))) {
@@ -126,19 +127,4 @@ void CInfoCmdVM::ShowResult(CInfoView& view) {
             line += LoadText(TXT_READ_ALREADY);
         view.AddText(line);
     }
-}
-
-CInfoCmdCB& TheChargerInfo() {
-    static CInfoCmdCB cmd;
-    return cmd;
-}
-
-CInfoCmdVM& TheModuleInfo() {
-    static CInfoCmdVM cmd;
-    return cmd;
-}
-
-CSerNumCmd& TheSerNumCmd() {
-    static CSerNumCmd cmd;
-    return cmd;
 }

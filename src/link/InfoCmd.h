@@ -56,8 +56,3 @@ class CSerNumCmd : public CDevCmdNoReply {
 public:
     CSerNumCmd() : CDevCmdNoReply(QStringLiteral("#CSN")) {}
 };
-
-// The identity of the attached charger and module, read by every part of the program.
-CInfoCmdCB& TheChargerInfo();
-CInfoCmdVM& TheModuleInfo();
-CSerNumCmd& TheSerNumCmd();

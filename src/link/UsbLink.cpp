@@ -29,11 +29,6 @@ const QStringList& CbusFunctionNames() {
     return names;
 }
 
-CUsbLink& TheLink() {
-    static CUsbLink link;
-    return link;
-}
-
 int OpenErrorMessage(FtOpenError error) {
     switch (error) {
     case FtOpenError::Busy:

@@ -23,8 +23,8 @@ struct CUsbDeviceInfo {
 };
 
 // The link to the charger: the table of attached chips, the selected one, and the framed
-// byte transfer with it. There is one link in the process (TheLink()); only the worker thread
-// reads and writes while the chip is open, and the lock serialises open, close, enumeration
+// byte transfer with it. There is one link in the process (TheDevice().link); only the worker
+// thread reads and writes while the chip is open, and the lock serialises open, close, enumeration
 // and EEPROM access.
 class CUsbLink {
 public:
@@ -87,8 +87,6 @@ private:
     std::atomic<FtOpenError> m_openError{FtOpenError::None};
     std::atomic<std::uint32_t> m_nReadTimeout{kDefaultTimeout};
 };
-
-CUsbLink& TheLink();
 
 // The string-table id of the message for a chip that could not be opened: "Please attach
 // charger" for one that is gone, else the reason.

@@ -4,6 +4,7 @@
 #include "base/FileRead.h"
 #include "base/Texts.h"
 #include "link/CommWorker.h"
+#include "link/DeviceState.h"
 #include "link/GenericCmd.h"
 
 #include <QCoreApplication>
@@ -201,7 +202,7 @@ CScriptEntry& CScript::Entry(int index) {
 void CScript::CheckCancel() {
     if (m_bRunning)
         return;
-    TheQueue().Clear();
+    TheDevice().queue.Clear();
     throw CScriptException();
 }
 
@@ -218,7 +219,7 @@ void CScript::SendCommand(const QString& text) {
         std::lock_guard guard(m_eventLock);
         m_bEvent = false;
     }
-    CGenericCmd& cmd = TheGenericCmd();
+    CGenericCmd& cmd = TheDevice().genericCmd;
     cmd.SetCommand(text);
     cmd.Post();
     std::unique_lock guard(m_eventLock);
@@ -227,9 +228,4 @@ void CScript::SendCommand(const QString& text) {
 
 void CScript::Pause(std::uint32_t ms) {
     m_timer.Wait(std::chrono::milliseconds(ms));
-}
-
-CScript& TheScript() {
-    static CScript script;
-    return script;
 }

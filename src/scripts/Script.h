@@ -150,4 +150,3 @@ private:
 };
 
 // The script of the program.
-CScript& TheScript();

@@ -2,6 +2,7 @@
 
 #include "base/Texts.h"
 #include "link/CommWorker.h"
+#include "link/DeviceState.h"
 #include "link/GenericCmd.h"
 #include "scripts/Script.h"
 
@@ -9,13 +10,13 @@
 #include <QDeadlineTimer>
 
 CScriptOwner::CScriptOwner(CScript& script) : m_script(script) {
-    TheGenericCmd().m_pOwner = this;
+    TheDevice().genericCmd.m_pOwner = this;
     m_exit.m_pOwner = this;
 }
 
 CScriptOwner::~CScriptOwner() {
     Close();
-    TheGenericCmd().m_pOwner = nullptr;
+    TheDevice().genericCmd.m_pOwner = nullptr;
 }
 
 bool CScriptOwner::Run() {
@@ -57,7 +58,7 @@ void CScriptOwner::Close() {
 bool CScriptOwner::OnCmdReply(CDevCmdReply& cmd) {
     m_bStatusOk = cmd.m_nError == ERR_NONE;
     if (m_bStatusOk)
-        m_script.Log(TheGenericCmd().m_strLine);
+        m_script.Log(TheDevice().genericCmd.m_strLine);
     else
         m_script.Log(LoadText(cmd.m_nMsgId > 0 ? cmd.m_nMsgId : TXT_INVALID_RESPONSE));
     m_script.SignalEvent();

@@ -10,6 +10,7 @@
 #include "base/Texts.h"
 #include "drivers/sim/SimCharger.h"
 #include "link/CommWorker.h"
+#include "link/DeviceState.h"
 #include "link/InfoCmd.h"
 #include "link/UsbLink.h"
 #include "ui/common/FolderPicker.h"
@@ -53,7 +54,7 @@ void InstallChargers(int count) {
     std::vector<std::unique_ptr<CFtDriver>> drivers;
     for (int i = 0; i < count; ++i)
         drivers.push_back(std::make_unique<CSimDriver>());
-    TheLink().SetDrivers(std::move(drivers));
+    TheDevice().link.SetDrivers(std::move(drivers));
 }
 
 // The command texts the charger received, without checksum lines.
@@ -166,13 +167,13 @@ class TestMainWindow : public QObject {
     static void Close(Window& window) {
         window.close();
         QTRY_VERIFY(!window.isVisible());
-        QVERIFY(TheWorker().wait(5000));
+        QVERIFY(TheDevice().worker.wait(5000));
         QCOMPARE(window.result(), 2);
     }
 
     void WaitForModule(Window& window) {
         QTRY_COMPARE(Field(window, IDC_MODULE_ID)->text(), QStringLiteral("K-104233"));
-        QTRY_VERIFY(!TheLink().IsOpen());
+        QTRY_VERIFY(!TheDevice().link.IsOpen());
     }
 
 private slots:
@@ -193,8 +194,7 @@ private slots:
         m_answers.clear();
         m_boxOnGuiThread.clear();
         m_realBoxes = false;
-        TheChargerInfo().Reset();
-        TheModuleInfo().Reset();
+        TheDevice().Reset();
         TheSimCharger().SetFaults({});
         TheSimCharger().WithModule([](CSimModule& m) { m.batteryMv = 3850; });
         TheSimCharger().ClearReceivedFrames();
@@ -238,7 +238,7 @@ private slots:
         QCOMPARE(HasCommand(window->MenuBar(), ID_SET_FEEDBACK_MODE), feedbackMode);
         QCOMPARE(window->Chargers().count(), 1);
         QCOMPARE(window->Chargers().currentText(), QStringLiteral("SIM0001"));
-        QTRY_VERIFY(TheChargerInfo().m_nVersion > 0);
+        QTRY_VERIFY(TheDevice().chargerInfo.m_nVersion > 0);
         if (automatic) {
             WaitForModule(*window);
         } else {
@@ -266,7 +266,7 @@ private slots:
         QCOMPARE(window->Chargers().count(), 2);
         QCOMPARE(window->Chargers().currentIndex(), -1);
         QCOMPARE(window->Chargers().placeholderText(), QStringLiteral("Please select charger"));
-        QCOMPARE(TheLink().Selected(), -1);
+        QCOMPARE(TheDevice().link.Selected(), -1);
         Close(*window);
         QCOMPARE(Frames(), QStringList{});
     }
@@ -274,7 +274,7 @@ private slots:
     // Closing with a charger sends "EC" through the worker.
     void closeWithCharger() {
         auto window = Open(Configuration);
-        QTRY_VERIFY(TheChargerInfo().m_nVersion > 0);
+        QTRY_VERIFY(TheDevice().chargerInfo.m_nVersion > 0);
         Close(*window);
         QCOMPARE(Frames().last(), QStringLiteral("EC"));
     }
@@ -288,9 +288,9 @@ private slots:
         window->OnDeviceChange();
         QCOMPARE(window->Chargers().count(), 0);
         QCOMPARE(window->Chargers().placeholderText(), QStringLiteral("Please attach charger"));
-        QCOMPARE(TheLink().Selected(), -1);
-        QCOMPARE(TheChargerInfo().m_strSerial, QString());
-        QVERIFY(!TheModuleInfo().IsConnected());
+        QCOMPARE(TheDevice().link.Selected(), -1);
+        QCOMPARE(TheDevice().chargerInfo.m_strSerial, QString());
+        QVERIFY(!TheDevice().moduleInfo.IsConnected());
         QCOMPARE(Field(*window, IDC_MODULE_ID)->text(), QString());
         QCOMPARE(ConnectText(*window), QStringLiteral("Connect\nKelvora"));
 
@@ -307,7 +307,7 @@ private slots:
         InstallChargers(1);
         Window window(Patient);
         window.beforeOk = [](CDevCmdReply& cmd) {
-            if (&cmd == &TheChargerInfo()) {
+            if (&cmd == &TheDevice().chargerInfo) {
                 CSimFaults faults;
                 faults.dropReplies = 3;
                 TheSimCharger().SetFaults(faults);
@@ -341,7 +341,7 @@ private slots:
         QFETCH(int, state);
         TheSimCharger().WithModule([millivolts](CSimModule& m) { m.batteryMv = millivolts; });
         auto window = Open(Configuration);
-        QTRY_VERIFY(TheChargerInfo().m_nVersion > 0);
+        QTRY_VERIFY(TheDevice().chargerInfo.m_nVersion > 0);
         QTest::keyClick(window.get(), Qt::Key_F9);
         WaitForModule(*window);
         QCOMPARE(Lines(window->Output()).mid(0, lines.size()), lines);
@@ -355,13 +355,13 @@ private slots:
     void keepAlive() {
         auto window = Open(Configuration);
         window->Timer().stop();
-        QTRY_VERIFY(TheChargerInfo().m_nVersion > 0);
+        QTRY_VERIFY(TheDevice().chargerInfo.m_nVersion > 0);
         QTest::keyClick(window.get(), Qt::Key_F9);
         WaitForModule(*window);
         QVERIFY(window->Output().count() > 0);
         TheSimCharger().ClearReceivedFrames();
         for (int keepAlive = 1; keepAlive <= 4; ++keepAlive) {
-            for (int second = 1; second < CVeltrumDlg::kIdleSeconds; ++second)
+            for (int second = 1; second < CChargerControl::kIdleSeconds; ++second)
                 window->OnTimer();
             QTest::qWait(50);
             QCOMPARE(Frames().size(), keepAlive - 1);
@@ -370,12 +370,12 @@ private slots:
             QCOMPARE(Frames().last(), QStringLiteral("KA"));
             QCoreApplication::processEvents(); // the send re-arms the countdown
         }
-        for (int second = 1; second < CVeltrumDlg::kIdleSeconds; ++second)
+        for (int second = 1; second < CChargerControl::kIdleSeconds; ++second)
             window->OnTimer();
         QCOMPARE(Field(*window, IDC_MODULE_ID)->text(), QStringLiteral("K-104233"));
         window->OnTimer();
         QCOMPARE(Field(*window, IDC_MODULE_ID)->text(), QString());
-        QVERIFY(!TheModuleInfo().IsConnected());
+        QVERIFY(!TheDevice().moduleInfo.IsConnected());
         QCOMPARE(window->Output().count(), 0);
         QCOMPARE(ConnectText(*window), QStringLiteral("Connect\nKelvora"));
         QTest::qWait(100);
@@ -401,11 +401,11 @@ private slots:
         QFETCH(int, answer);
         QFETCH(QStringList, frames);
         auto window = Open(role);
-        QTRY_VERIFY(TheChargerInfo().m_nVersion > 0);
+        QTRY_VERIFY(TheDevice().chargerInfo.m_nVersion > 0);
         if (role <= Dentist)
             WaitForModule(*window);
         else
-            QTRY_VERIFY(!TheLink().IsOpen());
+            QTRY_VERIFY(!TheDevice().link.IsOpen());
         TheSimCharger().ClearReceivedFrames();
         m_answers << answer;
         QTest::keyClick(window.get(), Qt::Key_F11, Qt::ShiftModifier | Qt::ControlModifier);
@@ -433,7 +433,7 @@ private slots:
         QFETCH(int, state);
         TheSimCharger().WithModule([&](CSimModule& m) { m.motorEnabled = frame != u"ME"; });
         auto window = Open(Admin);
-        QTRY_VERIFY(TheChargerInfo().m_nVersion > 0);
+        QTRY_VERIFY(TheDevice().chargerInfo.m_nVersion > 0);
         QTest::keyClick(window.get(), Qt::Key_F9);
         WaitForModule(*window);
         TheSimCharger().ClearReceivedFrames();
@@ -466,7 +466,7 @@ private slots:
             m.eventsRead = false;
         });
         auto window = Open(Configuration);
-        QTRY_VERIFY(TheChargerInfo().m_nVersion > 0);
+        QTRY_VERIFY(TheDevice().chargerInfo.m_nVersion > 0);
         QTest::keyClick(window.get(), Qt::Key_F9);
         WaitForModule(*window);
         CSimFaults trickle;
@@ -479,7 +479,7 @@ private slots:
         window->close();
         QVERIFY(window->isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 30000);
-        QVERIFY(TheWorker().wait(5000));
+        QVERIFY(TheDevice().worker.wait(5000));
         QCOMPARE(window->result(), 2);
         QCOMPARE(Frames(), (QStringList{"GD", "EC"}));
 
@@ -504,7 +504,7 @@ private slots:
     // given up on it: one silent repetition, Retry/Cancel, Cancel, and the window closes.
     void closeDuringFailingDownload() {
         auto window = Open(Configuration);
-        QTRY_VERIFY(TheChargerInfo().m_nVersion > 0);
+        QTRY_VERIFY(TheDevice().chargerInfo.m_nVersion > 0);
         QTest::keyClick(window.get(), Qt::Key_F9);
         WaitForModule(*window);
         CSimFaults silent;
@@ -518,7 +518,7 @@ private slots:
         QVERIFY(window->isVisible());
         m_answers << IDCANCEL;
         QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 30000);
-        QVERIFY(TheWorker().wait(5000));
+        QVERIFY(TheDevice().worker.wait(5000));
         QCOMPARE(m_boxes, QStringList{LoadText(TXT_NO_RESPONSE) + LoadText(TXT_CHECK_PLACEMENT) +
                                       LoadText(TXT_PLEASE_RETRY)});
         QCOMPARE(Frames(), (QStringList{"GD", "GD", "EC"}));

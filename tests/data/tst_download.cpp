@@ -6,6 +6,7 @@
 #include "data/CDataArray.h"
 #include "data/CDataFile.h"
 #include "data/NameIndex.h"
+#include "link/DeviceState.h"
 #include "link/GetDataCmd.h"
 #include "link/InfoCmd.h"
 #include "link/InfoView.h"
@@ -89,10 +90,10 @@ private slots:
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         SetTextInputHandler(
             [this](const QString&, const QString&, const QString&) { return m_nameAnswer; });
-        CInfoCmdVM& module = TheModuleInfo();
+        CInfoCmdVM& module = TheDevice().moduleInfo;
         module.m_strLoader = QStringLiteral("Loader\t770\t1");
         module.m_strDiag = QStringLiteral("Diag\t0");
-        CInfoCmdCB& charger = TheChargerInfo();
+        CInfoCmdCB& charger = TheDevice().chargerInfo;
         charger.m_strSerial = QStringLiteral("SIM0001");
         charger.m_strVersion = QStringLiteral("1.4");
         charger.m_strLoader = QStringLiteral("Loader\t300\t16433");

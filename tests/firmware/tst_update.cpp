@@ -7,6 +7,7 @@
 #include "firmware/UpdateProcedure.h"
 #include "link/CommWorker.h"
 #include "link/Crc16.h"
+#include "link/DeviceState.h"
 #include "link/UsbLink.h"
 
 #include <QTemporaryDir>
@@ -89,15 +90,15 @@ private slots:
             m_boxes << text;
             return m_answers.isEmpty() ? int(IDCANCEL) : m_answers.takeFirst();
         });
-        TheWorker().SetMainOwner(&m_main);
-        TheWorker().Start();
+        TheDevice().worker.SetMainOwner(&m_main);
+        TheDevice().worker.Start();
     }
     // The worker is stopped as the program stops it, through the terminate command.
     void cleanupTestCase() {
         CTerminateCmd terminate;
         PostTerminate(terminate);
-        QVERIFY(TheWorker().wait(5000));
-        TheWorker().SetMainOwner(nullptr);
+        QVERIFY(TheDevice().worker.wait(5000));
+        TheDevice().worker.SetMainOwner(nullptr);
     }
     void init() {
         m_boxes.clear();

@@ -1,12 +1,13 @@
 // Reply parsers and result texts of the identification, configuration and diagnostic commands.
 
+#include "base/Texts.h"
 #include "link/CommWorker.h"
 #include "link/ConfigCmds.h"
+#include "link/DeviceState.h"
 #include "link/DiagCmds.h"
 #include "link/GenericCmd.h"
 #include "link/InfoCmd.h"
 #include "link/InfoView.h"
-#include "base/Texts.h"
 
 #include <QTest>
 
@@ -49,21 +50,44 @@ private slots:
         QTest::addColumn<QString>("diag");
         QTest::addColumn<QString>("loader");
         QTest::addColumn<QString>("serialSent"); // empty: no "#CSN"
-        QTest::newRow("same serial") << "Version;1.4\nSN;A1B2\n3" << "A1B2" << 65540 << 3 << "" << "" << "";
-        QTest::newRow("other serial") << "Version;1.4\nSN;ZZ\n3" << "A1B2" << 65540 << 3 << "" << "" << "#CSNA1B2";
-        QTest::newRow("no serial line") << "Version;1.4\nXX\n3" << "A1B2" << 65540 << 3 << "" << "" << "";
-        QTest::newRow("unknown serial is never sent") << "Version;1.4\nSN;ZZ\n3" << "" << 65540 << 3 << "" << "" << "";
-        QTest::newRow("boot loader only") << "Loader 2.1\nSN;A1B2\n1" << "A1B2" << 0 << 1 << "Loader 2.1" << "" << "";
-        QTest::newRow("extra lines") << "Version;2.10\nSN;A1B2\n3\nDiag;7\nLoader;1;770\nx\n\nDiag;late" << "A1B2"
-                                     << (2 << 16) + 10 << 3 << "Diag\t7" << "Loader\t1\t770" << "";
-        QTest::newRow("extra lines need a variant line") << "Version;1.4\nSN;A1B2\n\nDiag;7" << "A1B2" << 65540 << 0
-                                                         << "" << "" << "";
-        QTest::newRow("not a version") << "Version;x\n\nabc" << "" << 0 << 0 << "" << "" << "";
+        QTest::newRow("same serial") << "Version;1.4\nSN;A1B2\n3"
+                                     << "A1B2" << 65540 << 3 << ""
+                                     << ""
+                                     << "";
+        QTest::newRow("other serial") << "Version;1.4\nSN;ZZ\n3"
+                                      << "A1B2" << 65540 << 3 << ""
+                                      << ""
+                                      << "#CSNA1B2";
+        QTest::newRow("no serial line") << "Version;1.4\nXX\n3"
+                                        << "A1B2" << 65540 << 3 << ""
+                                        << ""
+                                        << "";
+        QTest::newRow("unknown serial is never sent") << "Version;1.4\nSN;ZZ\n3"
+                                                      << "" << 65540 << 3 << ""
+                                                      << ""
+                                                      << "";
+        QTest::newRow("boot loader only") << "Loader 2.1\nSN;A1B2\n1"
+                                          << "A1B2" << 0 << 1 << "Loader 2.1"
+                                          << ""
+                                          << "";
+        QTest::newRow("extra lines")
+            << "Version;2.10\nSN;A1B2\n3\nDiag;7\nLoader;1;770\nx\n\nDiag;late"
+            << "A1B2" << (2 << 16) + 10 << 3 << "Diag\t7"
+            << "Loader\t1\t770"
+            << "";
+        QTest::newRow("extra lines need a variant line") << "Version;1.4\nSN;A1B2\n\nDiag;7"
+                                                         << "A1B2" << 65540 << 0 << ""
+                                                         << ""
+                                                         << "";
+        QTest::newRow("not a version") << "Version;x\n\nabc"
+                                       << "" << 0 << 0 << ""
+                                       << ""
+                                       << "";
     }
     void chargerInfo() {
         QFETCH(QString, reply);
         QFETCH(QString, serial);
-        TheQueue().Clear();
+        TheDevice().queue.Clear();
         CInfoCmdCB cmd;
         cmd.m_strSerial = serial;
         Reply(cmd, reply);
@@ -72,10 +96,10 @@ private slots:
         QTEST(cmd.m_strDiag, "diag");
         QTEST(cmd.m_strLoader, "loader");
         QFETCH(QString, serialSent);
-        QCOMPARE(TheQueue().Size(), serialSent.isEmpty() ? 0 : 1);
+        QCOMPARE(TheDevice().queue.Size(), serialSent.isEmpty() ? 0 : 1);
         if (!serialSent.isEmpty())
-            QCOMPARE(TheQueue().Take()->m_strText, serialSent);
-        TheQueue().Clear();
+            QCOMPARE(TheDevice().queue.Take()->m_strText, serialSent);
+        TheDevice().queue.Clear();
     }
 
     void moduleInfo_data() {
@@ -87,12 +111,15 @@ private slots:
         QTest::addColumn<int>("read");
         QTest::addColumn<QString>("loader");
         QTest::addColumn<QString>("diag");
-        QTest::newRow("firmware") << "2.7\nK-1\n0\nInfo\n3850\n4\n312;1\nLoader;1;770\nDiag;0" << 131079 << "K-1"
-                                  << 3850 << 312 << 1 << "Loader\t1\t770" << "Diag\t0";
-        QTest::newRow("loader only: line 8 is the diagnosis") << "Loader 1.2\nK-1\n0\n\n3700\n4\n0;0\nDiag;3"
-                                                              << 0 << "K-1" << 3700 << 0 << 0 << "Loader 1.2"
-                                                              << "Diag\t3";
-        QTest::newRow("short reply") << "2.7" << 131079 << "" << 0 << 0 << 0 << "" << "";
+        QTest::newRow("firmware") << "2.7\nK-1\n0\nInfo\n3850\n4\n312;1\nLoader;1;770\nDiag;0"
+                                  << 131079 << "K-1" << 3850 << 312 << 1 << "Loader\t1\t770"
+                                  << "Diag\t0";
+        QTest::newRow("loader only: line 8 is the diagnosis")
+            << "Loader 1.2\nK-1\n0\n\n3700\n4\n0;0\nDiag;3" << 0 << "K-1" << 3700 << 0 << 0
+            << "Loader 1.2"
+            << "Diag\t3";
+        QTest::newRow("short reply") << "2.7" << 131079 << "" << 0 << 0 << 0 << ""
+                                     << "";
     }
     void moduleInfo() {
         QFETCH(QString, reply);
@@ -122,15 +149,18 @@ private slots:
         QTest::addColumn<int>("events");
         QTest::addColumn<int>("read");
         QTest::addColumn<QStringList>("lines");
-        QTest::newRow("okay") << 3600 << 0 << 0 << QStringList{"#1Battery voltage is okay (3600 mV)."};
+        QTest::newRow("okay") << 3600 << 0 << 0
+                              << QStringList{"#1Battery voltage is okay (3600 mV)."};
         QTest::newRow("low") << 3500 << 0 << 0
-                             << QStringList{"#2Battery voltage is low (3500 mV).", "", "Please recharge your Kelvora",
-                                            "before the next use."};
+                             << QStringList{"#2Battery voltage is low (3500 mV).", "",
+                                            "Please recharge your Kelvora", "before the next use."};
         QTest::newRow("very low") << 3499 << 0 << 0
                                   << QStringList{"#3Battery voltage is very low (3499 mV).", "",
-                                                 "Please recharge your Kelvora", "before the next use."};
+                                                 "Please recharge your Kelvora",
+                                                 "before the next use."};
         QTest::newRow("events") << 3900 << 12 << 0
-                                << QStringList{"#1Battery voltage is okay (3900 mV).", "", "12 events available"};
+                                << QStringList{"#1Battery voltage is okay (3900 mV).", "",
+                                               "12 events available"};
         QTest::newRow("events read") << 3900 << 12 << 1
                                      << QStringList{"#1Battery voltage is okay (3900 mV).", "",
                                                     "12 events available (read already)"};
@@ -140,7 +170,8 @@ private slots:
         QFETCH(int, events);
         QFETCH(int, read);
         CInfoCmdVM cmd;
-        Reply(cmd, QStringLiteral("2.7\nK-1\n0\nInfo\n%1\n4\n%2;%3").arg(battery).arg(events).arg(read));
+        Reply(cmd,
+              QStringLiteral("2.7\nK-1\n0\nInfo\n%1\n4\n%2;%3").arg(battery).arg(events).arg(read));
         LinesView view;
         view.lines << "stale";
         cmd.ShowResult(view);
@@ -172,23 +203,28 @@ private slots:
     void parameterBlock() {
         QFETCH(QString, reply);
         QFETCH(int, parsed);
-        ParamBlock().fill(7);
+        TheDevice().paramBlock.fill(7);
         CGetValuesCmd cmd;
         Reply(cmd, reply);
         QTEST(cmd.m_nError, "error");
         QCOMPARE(cmd.m_nMsgId, 0);
         for (int i = 0; i < 32; ++i)
-            QCOMPARE(int(ParamBlock()[i]), i < parsed ? 100 + i : 7);
+            QCOMPARE(int(TheDevice().paramBlock[i]), i < parsed ? 100 + i : 7);
     }
 
     void motor_data() {
         QTest::addColumn<QString>("reply");
         QTest::addColumn<QString>("box"); // empty: invalid response
-        QTest::newRow("on") << "Motor;Enabled" << "Bio feedback is switched on.";
-        QTest::newRow("off") << "Motor;Disabled" << "Bio feedback is switched off.";
-        QTest::newRow("lower case") << "Motor;enabled" << "";
-        QTest::newRow("other key") << "Motors;Enabled" << "";
-        QTest::newRow("no field") << "Motor" << "";
+        QTest::newRow("on") << "Motor;Enabled"
+                            << "Bio feedback is switched on.";
+        QTest::newRow("off") << "Motor;Disabled"
+                             << "Bio feedback is switched off.";
+        QTest::newRow("lower case") << "Motor;enabled"
+                                    << "";
+        QTest::newRow("other key") << "Motors;Enabled"
+                                   << "";
+        QTest::newRow("no field") << "Motor"
+                                  << "";
     }
     void motor() {
         QFETCH(QString, reply);
@@ -279,10 +315,18 @@ private slots:
         QTest::addColumn<QString>("reply");
         QTest::addColumn<QString>("hex");
         QTest::addColumn<QString>("bits");
-        QTest::newRow("0x2000") << "512;8192" << "2000" << "00100000 00000000";
-        QTest::newRow("5") << "1;5" << "0005" << "00000000 00000101";
-        QTest::newRow("not a number keeps the value") << "1;x" << "0005" << "00000000 00000101";
-        QTest::newRow("wide value") << "1;74565" << "12345" << "00100011 01000101";
+        QTest::newRow("0x2000") << "512;8192"
+                                << "2000"
+                                << "00100000 00000000";
+        QTest::newRow("5") << "1;5"
+                           << "0005"
+                           << "00000000 00000101";
+        QTest::newRow("not a number keeps the value") << "1;x"
+                                                      << "0005"
+                                                      << "00000000 00000101";
+        QTest::newRow("wide value") << "1;74565"
+                                    << "12345"
+                                    << "00100011 01000101";
     }
     void memoryRead() {
         static CReadMemCmd cmd; // shared across rows: a bad value keeps the last one
@@ -305,8 +349,12 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("reply");
         QTest::addColumn<QString>("line");
-        QTest::newRow("lines become fields") << "GP" << "2.7\nK-1;x" << "GP\t2.7\tK-1\tx";
-        QTest::newRow("memory as bits") << "RM512" << "512;8192" << "RM512\t00100000 00000000";
+        QTest::newRow("lines become fields") << "GP"
+                                             << "2.7\nK-1;x"
+                                             << "GP\t2.7\tK-1\tx";
+        QTest::newRow("memory as bits") << "RM512"
+                                        << "512;8192"
+                                        << "RM512\t00100000 00000000";
     }
     void genericLine() {
         QFETCH(QString, text);

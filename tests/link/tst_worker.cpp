@@ -7,6 +7,7 @@
 #include "link/CommWorker.h"
 #include "link/Crc16.h"
 #include "link/DevCmd.h"
+#include "link/DeviceState.h"
 #include "link/UsbLink.h"
 
 #include <QElapsedTimer>
@@ -106,8 +107,8 @@ private slots:
             return m_answers.isEmpty() ? int(IDCANCEL) : m_answers.takeFirst();
         });
         SetProtocolHandler([this](const QString& line) { m_protocol << line; });
-        TheWorker().SetMainOwner(&m_main);
-        TheWorker().Start();
+        TheDevice().worker.SetMainOwner(&m_main);
+        TheDevice().worker.Start();
     }
     void init() { Reset(); }
 
@@ -192,7 +193,7 @@ private slots:
             QTRY_VERIFY(next.events.contains("end GP"));
             QCOMPARE(TheSimCharger().ReceivedFrames().count(Frame("GP")), sends + 1);
         } else {
-            QTRY_COMPARE(TheQueue().Size(), 0);
+            QTRY_COMPARE(TheDevice().queue.Size(), 0);
             QCOMPARE(TheSimCharger().ReceivedFrames().count(Frame("GP")), sends);
             Owner other;
             Drain(other);
@@ -246,7 +247,7 @@ private slots:
         gp.Post();
         behind.Post();
         QTRY_COMPARE(m_boxes.size(), 1);
-        QTRY_COMPARE(TheQueue().Size(), 0);
+        QTRY_COMPARE(TheDevice().queue.Size(), 0);
         QCOMPARE(m_boxes[0].style, unsigned(MB_OK));
         QCOMPARE(m_boxes[0].text, text);
         Owner other;
@@ -266,7 +267,7 @@ private slots:
         QTRY_COMPARE(TheSimCharger().ReceivedFrames().size(), 1);
         QElapsedTimer timer;
         timer.start();
-        TheQueue().Clear();
+        TheDevice().queue.Clear();
         Owner other;
         Drain(other);
         QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
@@ -284,12 +285,12 @@ private slots:
     }
     void linkFailureFailsCommands() {
         QFETCH(int, answer);
-        TheLink().Select(7);
+        TheDevice().link.Select(7);
         m_main.linkFailures = 0;
         SetMessageBoxHandler([this, answer](const QString& text, unsigned style, const QString&) {
             m_boxes.append({text, style});
             if (answer == IDRETRY)
-                TheLink().Select(0);
+                TheDevice().link.Select(0);
             return answer;
         });
         Owner owner;
@@ -309,7 +310,7 @@ private slots:
         } else {
             QTRY_COMPARE(m_boxes.size(), 1);
             Owner other;
-            TheLink().Select(0);
+            TheDevice().link.Select(0);
             Drain(other);
             QCOMPARE(owner.events,
                      (QStringList{"start GP", QStringLiteral("error GP %1").arg(TXT_NO_CHARGER)}));
@@ -320,7 +321,7 @@ private slots:
         QTRY_VERIFY(m_main.linkFailures >= 1);
         QVERIFY(!m_protocol.contains(QStringLiteral("Cmd: KA")));
         QVERIFY(!TheSimCharger().ReceivedFrames().contains(Frame("KA")));
-        QCOMPARE(TheQueue().Size(), 0);
+        QCOMPARE(TheDevice().queue.Size(), 0);
         SetMessageBoxHandler([this](const QString& text, unsigned style, const QString&) {
             m_boxes.append({text, style});
             return m_answers.isEmpty() ? int(IDCANCEL) : m_answers.takeFirst();
@@ -369,11 +370,11 @@ private slots:
         PostExit(exit);
         QTRY_COMPARE(dialog.events, QStringList{"exit 2"});
 
-        TheLink().Select(-1);
+        TheDevice().link.Select(-1);
         dialog.events.clear();
         PostExit(exit);
         QTRY_COMPARE(dialog.events, QStringList{"exit 2"});
-        TheLink().Select(0);
+        TheDevice().link.Select(0);
     }
 
     // Stopping the worker: "EC" only goes to a charger that is selected and can be opened;
@@ -388,19 +389,19 @@ private slots:
     void terminate() {
         QFETCH(int, selection);
         QFETCH(bool, endOfCommunication);
-        if (!TheWorker().isRunning())
-            TheWorker().Start();
-        TheLink().Select(selection);
+        if (!TheDevice().worker.isRunning())
+            TheDevice().worker.Start();
+        TheDevice().link.Select(selection);
         CTerminateCmd terminate;
         PostTerminate(terminate);
-        QVERIFY(TheWorker().wait(5000));
+        QVERIFY(TheDevice().worker.wait(5000));
         QTRY_COMPARE(m_main.events, QStringList{"exit 2"});
         QCOMPARE(TheSimCharger().ReceivedFrames(),
                  endOfCommunication ? QList<QByteArray>{"EC"} : QList<QByteArray>{});
     }
 
     void cleanupTestCase() {
-        TheWorker().SetMainOwner(nullptr);
+        TheDevice().worker.SetMainOwner(nullptr);
         SetMessageBoxHandler(nullptr);
         SetProtocolHandler(nullptr);
     }

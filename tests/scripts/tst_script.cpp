@@ -5,6 +5,7 @@
 #include "drivers/sim/SimCharger.h"
 #include "link/CommWorker.h"
 #include "link/Crc16.h"
+#include "link/DeviceState.h"
 #include "link/UsbLink.h"
 #include "scripts/Script.h"
 #include "scripts/ScriptOwner.h"
@@ -65,15 +66,15 @@ private slots:
     void initTestCase() {
         SetLanguage(Language::English);
         QVERIFY(SelectSimulatedChargerOnly());
-        TheWorker().SetMainOwner(&m_main);
-        TheWorker().Start();
+        TheDevice().worker.SetMainOwner(&m_main);
+        TheDevice().worker.Start();
     }
     // The worker is stopped as the program stops it, through the terminate command.
     void cleanupTestCase() {
         CTerminateCmd terminate;
         PostTerminate(terminate);
-        QVERIFY(TheWorker().wait(5000));
-        TheWorker().SetMainOwner(nullptr);
+        QVERIFY(TheDevice().worker.wait(5000));
+        TheDevice().worker.SetMainOwner(nullptr);
     }
     void init() {
         TheSimCharger().SetFaults({});
@@ -244,9 +245,9 @@ private slots:
         Owner owner(script);
         QVERIFY(owner.Run());
         QTRY_VERIFY(Log().contains(QStringLiteral("PAUSE 300 ms")));
-        TheLink().Select(7);
+        TheDevice().link.Select(7);
         QTRY_VERIFY_WITH_TIMEOUT(owner.ended, 5000);
-        TheLink().Select(0);
+        TheDevice().link.Select(0);
         QCOMPARE(owner.marks, (QList<bool>{true, false, false}));
         QCOMPARE(Log().count(LoadText(TXT_NO_CHARGER)), 2);
         QCOMPARE(TheSimCharger().ReceivedFrames(), QList<QByteArray>{Frame("GP")});

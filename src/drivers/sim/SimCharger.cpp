@@ -1,6 +1,7 @@
 #include "drivers/sim/SimCharger.h"
 
 #include "link/Crc16.h"
+#include "link/DeviceState.h"
 #include "link/UsbLink.h"
 
 namespace {
@@ -151,7 +152,8 @@ std::uint32_t CSimCharger::Read(char* buffer, std::uint32_t size, std::uint32_t 
             break;
         if (now >= deadline)
             return 0;
-        const auto wakeAt = m_outgoing.empty() ? deadline : std::min(deadline, m_outgoing.front().first);
+        const auto wakeAt =
+            m_outgoing.empty() ? deadline : std::min(deadline, m_outgoing.front().first);
         m_arrived.wait_until(guard, wakeAt);
     }
     std::uint32_t count = 0;
@@ -193,9 +195,9 @@ std::unique_ptr<CFtHandle> CSimDriver::Open(int index, FtOpenError& error) {
 bool SelectSimulatedChargerOnly() {
     std::vector<std::unique_ptr<CFtDriver>> drivers;
     drivers.push_back(std::make_unique<CSimDriver>());
-    TheLink().SetDrivers(std::move(drivers));
-    if (TheLink().Enumerate(false) != 1)
+    TheDevice().link.SetDrivers(std::move(drivers));
+    if (TheDevice().link.Enumerate(false) != 1)
         return false;
-    TheLink().Select(0);
+    TheDevice().link.Select(0);
     return true;
 }

@@ -5,6 +5,7 @@
 #include "base/Texts.h"
 #include "drivers/sim/SimCharger.h"
 #include "link/CommWorker.h"
+#include "link/DeviceState.h"
 #include "link/UsbLink.h"
 #include "ui/common/OutputDlg.h"
 #include "ui/common/UsbDlg.h"
@@ -92,10 +93,10 @@ private slots:
             m_boxes.append({text, style});
             return m_answers.isEmpty() ? int(IDCANCEL) : m_answers.takeFirst();
         });
-        TheWorker().Start();
+        TheDevice().worker.Start();
     }
     void init() {
-        TheLink().Select(0);
+        TheDevice().link.Select(0);
         m_boxes.clear();
         m_answers.clear();
         TheSimCharger().SetFaults({});
@@ -121,12 +122,12 @@ private slots:
         QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
         QCOMPARE(dlg.result(), 2);
         QCOMPARE(dlg.events, QStringList{"exit 2"});
-        QVERIFY(!TheQueue().IsActive() || TheQueue().Size() == 0);
+        QVERIFY(!TheDevice().queue.IsActive() || TheDevice().queue.Size() == 0);
     }
 
     // Esc closes the same way; with no charger selected the window ends at once.
     void escWithoutCharger() {
-        TheLink().Select(-1);
+        TheDevice().link.Select(-1);
         TestDlg dlg;
         dlg.show();
         // Only the press: the window disables itself on it, so the release would go nowhere.
@@ -210,7 +211,7 @@ private slots:
 
     // The protocol pane sits 10 px right of the window, tops aligned, and follows it.
     void protocolPaneFollows() {
-        TheLink().Select(-1);
+        TheDevice().link.Select(-1);
         TestDlg dlg;
         dlg.move(40, 40);
         dlg.show();
@@ -234,7 +235,7 @@ private slots:
 
     // F9 and F10 ask the main window to connect and disconnect.
     void connectShortcuts() {
-        TheLink().Select(-1);
+        TheDevice().link.Select(-1);
         MainDlg main;
         SetMainWindow(&main);
         TestDlg dlg;
@@ -251,7 +252,7 @@ private slots:
     void cleanupTestCase() {
         CTerminateCmd terminate;
         PostTerminate(terminate);
-        QVERIFY(TheWorker().wait(5000));
+        QVERIFY(TheDevice().worker.wait(5000));
         SetMessageBoxHandler(nullptr);
     }
 };
