@@ -3,10 +3,10 @@
 // without --yes.
 
 #include "TestMount.h"
+#include "support/CliRunner.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -29,19 +29,15 @@ class TestCliDownload : public QObject {
     QTemporaryDir m_dir;
 
     Result Run(const QStringList& args) {
-        QProcess cli;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("KELVORA_SIMULATOR"), QStringLiteral("1"));
-        env.insert(QStringLiteral("KELVORA_SIM_STATE"),
-                   m_dir.filePath(QStringLiteral("module.ini")));
-        env.insert(QStringLiteral("KELVORA_CONFIG_DIR"), m_dir.path());
-        env.remove(QStringLiteral("KELVORA_SERIAL_PORTS"));
-        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
-        cli.setProcessEnvironment(env);
-        cli.start(QStringLiteral(VELTRUM_CLI), args);
-        cli.waitForFinished(60000);
-        return {cli.exitCode(), QString::fromUtf8(cli.readAllStandardOutput()),
-                QString::fromUtf8(cli.readAllStandardError())};
+        CliRunner cli;
+        cli.env.insert(QStringLiteral("KELVORA_SIMULATOR"), QStringLiteral("1"));
+        cli.env.insert(QStringLiteral("KELVORA_SIM_STATE"),
+                       m_dir.filePath(QStringLiteral("module.ini")));
+        cli.env.insert(QStringLiteral("KELVORA_CONFIG_DIR"), m_dir.path());
+        cli.env.remove(QStringLiteral("KELVORA_SERIAL_PORTS"));
+        cli.env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+        const CliResult r = cli.Run(args);
+        return {r.status, r.Out(), r.Err()};
     }
 
 private slots:

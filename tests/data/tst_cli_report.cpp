@@ -1,7 +1,8 @@
+#include "support/CliRunner.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -43,15 +44,12 @@ QString DefaultConfig() {
 }
 
 Run Report(const QStringList& args, const QString& config = DefaultConfig()) {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
-    environment.insert(QStringLiteral("LANG"), QStringLiteral("C"));
-    environment.insert(QStringLiteral("KELVORA_CONFIG_DIR"), config);
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(VELTRUM_CLI), QStringList{QStringLiteral("report")} + args);
-    process.waitForFinished(60000);
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+    CliRunner cli;
+    cli.env.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
+    cli.env.insert(QStringLiteral("LANG"), QStringLiteral("C"));
+    cli.env.insert(QStringLiteral("KELVORA_CONFIG_DIR"), config);
+    const CliResult r = cli.Run(QStringList{QStringLiteral("report")} + args);
+    return {r.status, r.out, r.err};
 }
 
 QByteArray Lines(const QByteArray& text, int first, int count) {

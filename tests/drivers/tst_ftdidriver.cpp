@@ -7,6 +7,7 @@
 #include "drivers/ftdi/FtdiDriver.h"
 #include "drivers/sim/SimCharger.h"
 #include "link/UsbLink.h"
+#include "support/CliRunner.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -123,19 +124,10 @@ class TestFtdiDriver : public QObject {
     }
 
     Result Cli(const QStringList& args) {
-        QProcess cli;
-        cli.setProcessEnvironment(Environment());
-        cli.start(QStringLiteral(VELTRUM_CLI), args);
-        Result r;
-        if (!cli.waitForFinished(60000)) {
-            cli.kill();
-            cli.waitForFinished();
-            return r;
-        }
-        r.status = cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
-        r.out = QString::fromUtf8(cli.readAllStandardOutput());
-        r.err = QString::fromUtf8(cli.readAllStandardError());
-        return r;
+        CliRunner cli;
+        cli.env = Environment();
+        const CliResult r = cli.Run(args);
+        return {r.status, r.Out(), r.Err()};
     }
 
 private slots:

@@ -1,13 +1,11 @@
 // veltrum-cli update, script, check-updates and lookup-params against the simulated charger
 // and a vendor server on 127.0.0.1 started by the test.
 
+#include "support/CliRunner.h"
 #include "support/HttpResponder.h"
 
-#include <QEventLoop>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <sys/stat.h>
 
@@ -41,31 +39,15 @@ class TestCliFirmware : public QObject {
 
     // Runs veltrum-cli while this thread keeps serving HTTP.
     Result Run(const QStringList& args) {
-        QProcess cli;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("KELVORA_SIMULATOR"), QStringLiteral("1"));
-        env.remove(QStringLiteral("KELVORA_SERIAL_PORTS"));
-        env.remove(QStringLiteral("KELVORA_SIM_STATE"));
-        env.insert(QStringLiteral("KELVORA_CONFIG_DIR"), m_dir.path());
-        env.insert(QStringLiteral("LANG"), QStringLiteral("C"));
-        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
-        cli.setProcessEnvironment(env);
-        QEventLoop loop;
-        connect(&cli, &QProcess::finished, &loop, &QEventLoop::quit);
-        QTimer::singleShot(60000, &loop, &QEventLoop::quit);
-        cli.start(QStringLiteral(VELTRUM_CLI), args);
-        loop.exec();
-        Result result;
-        result.status =
-            cli.state() == QProcess::NotRunning && cli.exitStatus() == QProcess::NormalExit
-                ? cli.exitCode()
-                : -1;
-        if (result.status < 0)
-            cli.kill();
-        result.out =
-            QString::fromUtf8(cli.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-        result.err = QString::fromUtf8(cli.readAllStandardError());
-        return result;
+        CliRunner cli;
+        cli.env.insert(QStringLiteral("KELVORA_SIMULATOR"), QStringLiteral("1"));
+        cli.env.remove(QStringLiteral("KELVORA_SERIAL_PORTS"));
+        cli.env.remove(QStringLiteral("KELVORA_SIM_STATE"));
+        cli.env.insert(QStringLiteral("KELVORA_CONFIG_DIR"), m_dir.path());
+        cli.env.insert(QStringLiteral("LANG"), QStringLiteral("C"));
+        cli.env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+        const CliResult r = cli.Run(args);
+        return {r.status, r.Out().split(u'\n', Qt::SkipEmptyParts), r.Err()};
     }
 
     // The files of a working server, and the settings that name it.

@@ -1,6 +1,7 @@
+#include "support/CliRunner.h"
+
 #include <QDir>
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -31,18 +32,15 @@ struct Run {
 // veltrum-cli with the arguments, its settings apart from the user's own.
 Run Cli(const QStringList& args) {
     static const QTemporaryDir config;
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("KELVORA_CONFIG_DIR"), config.path());
-    environment.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
-    environment.insert(QStringLiteral("LANG"), QStringLiteral("en_US.UTF-8"));
-    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    environment.remove(QStringLiteral("DISPLAY"));
-    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(VELTRUM_CLI), args);
-    process.waitForFinished(120000);
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+    CliRunner cli;
+    cli.env.insert(QStringLiteral("KELVORA_CONFIG_DIR"), config.path());
+    cli.env.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
+    cli.env.insert(QStringLiteral("LANG"), QStringLiteral("en_US.UTF-8"));
+    cli.env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    cli.env.remove(QStringLiteral("DISPLAY"));
+    cli.env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    const CliResult r = cli.Run(args, 120000);
+    return {r.status, r.out, r.err};
 }
 
 // report on the fixture module M1234.

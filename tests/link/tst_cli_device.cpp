@@ -3,10 +3,10 @@
 // against a device on a pseudo-terminal that answers slowly.
 
 #include "link/Crc16.h"
+#include "support/CliRunner.h"
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -34,19 +34,15 @@ class TestCliDevice : public QObject {
     QTemporaryDir m_dir;
 
     Result Run(const QStringList& args) {
-        QProcess cli;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("KELVORA_SIMULATOR"), QStringLiteral("1"));
-        env.insert(QStringLiteral("KELVORA_SIM_STATE"),
-                   m_dir.filePath(QStringLiteral("module.ini")));
-        env.remove(QStringLiteral("KELVORA_SERIAL_PORTS"));
-        env.insert(QStringLiteral("KELVORA_CONFIG_DIR"), m_dir.path());
-        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
-        cli.setProcessEnvironment(env);
-        cli.start(QStringLiteral(VELTRUM_CLI), args);
-        cli.waitForFinished(60000);
-        return {cli.exitCode(), QString::fromUtf8(cli.readAllStandardOutput()),
-                QString::fromUtf8(cli.readAllStandardError())};
+        CliRunner cli;
+        cli.env.insert(QStringLiteral("KELVORA_SIMULATOR"), QStringLiteral("1"));
+        cli.env.insert(QStringLiteral("KELVORA_SIM_STATE"),
+                       m_dir.filePath(QStringLiteral("module.ini")));
+        cli.env.remove(QStringLiteral("KELVORA_SERIAL_PORTS"));
+        cli.env.insert(QStringLiteral("KELVORA_CONFIG_DIR"), m_dir.path());
+        cli.env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+        const CliResult r = cli.Run(args);
+        return {r.status, r.Out(), r.Err()};
     }
 
     QString Value(const QString& info, const QString& key) {
@@ -183,14 +179,11 @@ private slots:
         ::cfmakeraw(&tio);
         ::tcsetattr(slave, TCSANOW, &tio);
 
-        QProcess cli;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove(QStringLiteral("KELVORA_SIMULATOR"));
-        env.insert(QStringLiteral("KELVORA_SERIAL_PORTS"),
-                   QString::fromLocal8Bit(slavePath) + QStringLiteral("@PTY01"));
-        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
-        cli.setProcessEnvironment(env);
-        cli.start(QStringLiteral(VELTRUM_CLI), {QStringLiteral("send"), QStringLiteral("GP")});
+        CliRunner cli;
+        cli.env.remove(QStringLiteral("KELVORA_SIMULATOR"));
+        cli.env.insert(QStringLiteral("KELVORA_SERIAL_PORTS"),
+                       QString::fromLocal8Bit(slavePath) + QStringLiteral("@PTY01"));
+        cli.env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
 
         const QByteArray text = "K-104233;slow but alive";
         const QByteArray reply =
@@ -200,7 +193,7 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         qint64 nextByteAt = 0;
-        while (!cli.waitForFinished(10) && clock.elapsed() < 90000) {
+        const CliResult r = cli.Run({QStringLiteral("send"), QStringLiteral("GP")}, 90000, [&] {
             char buffer[64];
             for (ssize_t got; (got = ::read(master, buffer, sizeof buffer)) > 0;)
                 received.append(buffer, got);
@@ -212,16 +205,12 @@ private slots:
                 (void)::write(master, reply.constData() + sent++, 1);
                 nextByteAt += 1200;
             }
-        }
+        });
         const qint64 took = clock.elapsed();
-        if (cli.state() != QProcess::NotRunning)
-            cli.kill();
         ::close(slave);
         ::close(master);
-        const QString err = QString::fromUtf8(cli.readAllStandardError());
-        QVERIFY2(cli.exitStatus() == QProcess::NormalExit && cli.exitCode() == 0, qPrintable(err));
-        QCOMPARE(QString::fromUtf8(cli.readAllStandardOutput()),
-                 QStringLiteral("GP\tK-104233\tslow but alive\n"));
+        QVERIFY2(r.status == 0, qPrintable(r.Err()));
+        QCOMPARE(r.Out(), QStringLiteral("GP\tK-104233\tslow but alive\n"));
         QVERIFY(took > 30000);
     }
 };

@@ -4,8 +4,8 @@
 #include "base/Texts.h"
 #include "drivers/serial/SerialDriver.h"
 #include "link/Crc16.h"
+#include "support/CliRunner.h"
 
-#include <QProcess>
 #include <QTest>
 
 #include <fcntl.h>
@@ -68,14 +68,11 @@ public:
     // Runs veltrum-cli; every frame it sends is answered with answer(payload) (nothing when empty).
     Result Run(const QStringList& args, const std::function<QByteArray(const QByteArray&)>& answer,
                const QString& serial = QStringLiteral("PTY01")) {
-        QProcess cli;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove(QStringLiteral("KELVORA_SIMULATOR"));
-        env.insert(QStringLiteral("KELVORA_SERIAL_PORTS"), m_path + u'@' + serial);
-        env.insert(QStringLiteral("LANG"), QStringLiteral("C"));
-        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
-        cli.setProcessEnvironment(env);
-        cli.start(QStringLiteral(VELTRUM_CLI), args);
+        CliRunner cli;
+        cli.env.remove(QStringLiteral("KELVORA_SIMULATOR"));
+        cli.env.insert(QStringLiteral("KELVORA_SERIAL_PORTS"), m_path + u'@' + serial);
+        cli.env.insert(QStringLiteral("LANG"), QStringLiteral("C"));
+        cli.env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
         Result result;
         QByteArray incoming;
         bool inFrame = false;
@@ -99,12 +96,10 @@ public:
                 }
             }
         };
-        while (!cli.waitForFinished(5))
-            pump();
-        pump(); // what the program wrote just before it ended
-        result.status = cli.exitCode();
-        result.out = QString::fromUtf8(cli.readAllStandardOutput());
-        result.err = QString::fromUtf8(cli.readAllStandardError());
+        const CliResult r = cli.Run(args, 60000, pump);
+        result.status = r.status;
+        result.out = r.Out();
+        result.err = r.Err();
         return result;
     }
 
@@ -134,15 +129,12 @@ private slots:
     }
 
     void listsSimulator() {
-        QProcess cli;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("KELVORA_SIMULATOR"), QStringLiteral("1"));
-        env.remove(QStringLiteral("KELVORA_SERIAL_PORTS"));
-        cli.setProcessEnvironment(env);
-        cli.start(QStringLiteral(VELTRUM_CLI), {QStringLiteral("list")});
-        QVERIFY(cli.waitForFinished(10000));
-        QCOMPARE(cli.exitCode(), 0);
-        QCOMPARE(cli.readAllStandardOutput(), QByteArray("SIM0001\tVareriz-Ezu\tKelvora GmbH\n"));
+        CliRunner cli;
+        cli.env.insert(QStringLiteral("KELVORA_SIMULATOR"), QStringLiteral("1"));
+        cli.env.remove(QStringLiteral("KELVORA_SERIAL_PORTS"));
+        const CliResult r = cli.Run({QStringLiteral("list")}, 10000);
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, QByteArray("SIM0001\tVareriz-Ezu\tKelvora GmbH\n"));
     }
 
     void sendFramesAndPrintsReply() {
