@@ -128,29 +128,6 @@ int CReg::CountSubKeys() const {
     return count;
 }
 
-int CReg::CountValues() const {
-    if (!IsOpen())
-        return 0;
-    m_settings->beginGroup(m_group);
-    const int count = int(m_settings->childKeys().size());
-    m_settings->endGroup();
-    return count;
-}
-
-bool CReg::EnumValue(int index, QString& name, QString& data) const {
-    if (!IsOpen())
-        return false;
-    m_settings->beginGroup(m_group);
-    const QStringList keys = m_settings->childKeys();
-    const bool found = index >= 0 && index < keys.size();
-    if (found) {
-        name = keys[index];
-        data = m_settings->value(name).toString();
-    }
-    m_settings->endGroup();
-    return found;
-}
-
 QString CRegVT::DataPath() const {
     QString path;
     ReadString(QString(), QStringLiteral("DataPath"), path);

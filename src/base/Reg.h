@@ -39,9 +39,6 @@ public:
     bool WriteStringAt(const QString& subKey, const QString& name, const QString& text);
     bool DeleteValue(const QString& subKey, const QString& name);
     int CountSubKeys() const;
-    int CountValues() const;
-    // The name and text of the value at index, in the store's order; false past the end.
-    bool EnumValue(int index, QString& name, QString& data) const;
 
 private:
     QString Path(const QString& subKey, const QString& name) const;

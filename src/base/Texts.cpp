@@ -144,26 +144,6 @@ QString BinaryText16(std::uint16_t value) {
     return text;
 }
 
-std::optional<std::uint32_t> ScanUnsigned(QStringView text) {
-    qsizetype i = 0;
-    while (i < text.size() && text[i].isSpace())
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
-        negative = text[i++] == u'-';
-    const qsizetype firstDigit = i;
-    std::uint32_t value = 0;
-    while (i < text.size() && text[i] >= u'0' && text[i] <= u'9')
-        value = value * 10u + static_cast<std::uint32_t>(text[i++].unicode() - u'0');
-    if (i == firstDigit)
-        return std::nullopt;
-    return negative ? 0u - value : value;
-}
-
-std::uint16_t ScanUShort(QStringView text) {
-    return static_cast<std::uint16_t>(ScanUnsigned(text).value_or(0));
-}
-
 Language LanguageForCode(const QString& code) {
     return code.left(2).toUpper() == u"DE" ? Language::German : Language::English;
 }
@@ -177,56 +157,6 @@ int ShowError(const std::exception& error) {
     if (text.isEmpty())
         return IDCANCEL;
     return ShowMessage(text, MB_OK, QCoreApplication::applicationName());
-}
-
-bool ScanOne(QStringView text, std::int32_t& out) {
-    const std::optional<std::uint32_t> value = ScanUnsigned(text);
-    if (!value)
-        return false;
-    out = static_cast<std::int32_t>(*value);
-    return true;
-}
-
-bool ScanOne(QStringView text, double& out) {
-    // The longest prefix after blanks that reads as a number, like strtod.
-    qsizetype start = 0;
-    while (start < text.size() && text[start].isSpace())
-        ++start;
-    for (qsizetype end = text.size(); end > start; --end) {
-        bool ok = false;
-        const double value = QLocale::c().toDouble(text.sliced(start, end - start), &ok);
-        if (ok) {
-            out = value;
-            return true;
-        }
-    }
-    return false;
-}
-
-std::uint32_t ScanPair(QStringView text, QChar sep) {
-    const qsizetype at = text.indexOf(sep);
-    if (at < 0)
-        return 0;
-    const std::optional<std::uint32_t> first = ScanUnsigned(text.left(at));
-    const std::optional<std::uint32_t> second = ScanUnsigned(text.sliced(at + 1));
-    if (!first || !second)
-        return 0;
-    return ((*first & 0xFFFFu) << 16) + (*second & 0xFFFFu);
-}
-
-QString NextToken(const QString& text, qsizetype& pos, QChar sep) {
-    if (pos < 0)
-        return QString();
-    const qsizetype end = text.indexOf(sep, pos);
-    QString token;
-    if (end < 0) {
-        token = text.mid(pos);
-        pos = -1;
-    } else {
-        token = text.mid(pos, end - pos);
-        pos = end + 1;
-    }
-    return token;
 }
 
 void ReplaceChars(QString& text, QStringView set, QChar with) {

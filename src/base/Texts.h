@@ -75,25 +75,8 @@ void WriteProtocol(const QString& line);
 
 // A 16-bit value as "00000000 00000000": bits 15..8, a blank, bits 7..0.
 QString BinaryText16(std::uint16_t value);
-// The leading unsigned decimal number of text as C's "%u" reads it (blanks, an optional sign,
-// digits, wrapping modulo 2^32); nothing when there is no digit.
-std::optional<std::uint32_t> ScanUnsigned(QStringView text);
-// "%hu": the same, truncated to 16 bits; 0 when there is no number.
-std::uint16_t ScanUShort(QStringView text);
-
-// One number at the start of text (after blanks), as the C scanner reads "%d" or "%lf"; true
-// only when a number was converted.
-bool ScanOne(QStringView text, std::int32_t& out);
-bool ScanOne(QStringView text, double& out);
-// Two 16-bit numbers separated by sep ("4.6" with '.'), as (first << 16) + second; 0 when the
-// text does not hold both.
-std::uint32_t ScanPair(QStringView text, QChar sep);
-// The characters from pos up to the next sep; pos moves behind the separator, or to -1 when
-// none follows. A negative pos gives an empty text.
-QString NextToken(const QString& text, qsizetype& pos, QChar sep);
 // Replaces every character of text that occurs in set by with.
 void ReplaceChars(QString& text, QStringView set, QChar with);
-
 // Whether folder/name exists; whether path exists and is a folder.
 bool PathExists(const QString& folder, const QString& name);
 bool IsFolder(const QString& path);

@@ -1,6 +1,6 @@
 #include "data/CData.h"
 
-#include "base/TextScan.h"
+#include "base/Scan.h"
 
 #include <cstring>
 #include <ctime>

@@ -1,8 +1,8 @@
 #include "data/CInfoHeader.h"
 
 #include "base/AnsiCodec.h"
+#include "base/Scan.h"
 #include "data/NameIndex.h"
-#include "base/TextScan.h"
 
 #include <QDateTime>
 

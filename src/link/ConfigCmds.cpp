@@ -1,5 +1,6 @@
 #include "link/ConfigCmds.h"
 
+#include "base/Scan.h"
 #include "base/Texts.h"
 #include "link/DeviceState.h"
 

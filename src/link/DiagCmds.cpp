@@ -1,5 +1,6 @@
 #include "link/DiagCmds.h"
 
+#include "base/Scan.h"
 #include "base/Texts.h"
 
 void CReadMemCmd::OnReply() {

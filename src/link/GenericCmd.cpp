@@ -1,5 +1,6 @@
 #include "link/GenericCmd.h"
 
+#include "base/Scan.h"
 #include "base/Texts.h"
 
 CGenericCmd::CGenericCmd() : CDevCmdReply(QString()) {

@@ -100,11 +100,6 @@ std::uint64_t CUsbLink::Enumerate(bool acceptAny) {
     return m_acceptedMask;
 }
 
-std::uint64_t CUsbLink::AcceptedMask() const {
-    std::lock_guard guard(m_lock);
-    return m_acceptedMask;
-}
-
 int CUsbLink::AcceptedCount() const {
     std::lock_guard guard(m_lock);
     return m_acceptedCount;

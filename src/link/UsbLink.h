@@ -38,7 +38,6 @@ public:
     // it is an FT-X chip at index 0..63 whose manufacturer begins with "Kelvora", or any FT-X
     // chip when acceptAny is set.
     std::uint64_t Enumerate(bool acceptAny);
-    std::uint64_t AcceptedMask() const;
     int AcceptedCount() const;
     QList<CUsbDeviceInfo> Devices() const;
 

@@ -5,6 +5,7 @@
 #include "base/CmdIds.h"
 #include "base/FileRead.h"
 #include "base/Reg.h"
+#include "base/Scan.h"
 #include "base/Texts.h"
 #include "data/NameIndex.h"
 
@@ -202,17 +203,15 @@ private slots:
     }
 
     void scanning() {
-        std::int32_t n = 0;
-        QVERIFY(ScanOne(u" -12x", n));
-        QCOMPARE(n, -12);
-        QVERIFY(!ScanOne(u"x12", n));
+        QCOMPARE(ScanInt(u" -12x"), std::optional<std::int32_t>(-12));
+        QCOMPARE(ScanInt(u"x12"), std::nullopt);
         double d = 0;
         QVERIFY(ScanOne(u" 2.5e1 mV", d));
         QCOMPARE(d, 25.0);
         QVERIFY(!ScanOne(u"mV", d));
-        QCOMPARE(ScanPair(u"4.6", u'.'), 0x00040006u);
-        QCOMPARE(ScanPair(u"4", u'.'), 0u);
-        QCOMPARE(ScanPair(u"4.x", u'.'), 0u);
+        QCOMPARE(ParseVersion(u"4.6"), 0x00040006);
+        QCOMPARE(ParseVersion(u"4"), 0);
+        QCOMPARE(ParseVersion(u"4.x"), 0);
     }
 
     void nextToken() {

@@ -26,10 +26,6 @@ const QString& BaseFolder() {
     return g_baseFolder;
 }
 
-void SetBaseFolder(const QString& folder) {
-    g_baseFolder = folder;
-}
-
 bool MayCreateSubFolder(const QString& folder) {
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         return false;

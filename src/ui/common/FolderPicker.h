@@ -5,7 +5,6 @@
 // The base folder under which the data folders are kept ("DataPath"); never ends with a
 // separator once chosen in the picker.
 const QString& BaseFolder();
-void SetBaseFolder(const QString& folder);
 
 // Whether the user may create a sub-folder in folder.
 bool MayCreateSubFolder(const QString& folder);

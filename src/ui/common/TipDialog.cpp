@@ -125,21 +125,12 @@ void SetMainWindow(CTipDialog* window) {
     g_mainWindow = window;
 }
 
-CTipDialog* MainWindow() {
-    return g_mainWindow;
-}
-
 void PostToMainWindow(int message, qintptr wParam, qintptr lParam) {
     if (CTipDialog* main = g_mainWindow) {
         QMetaObject::invokeMethod(
             main, [main, message, wParam, lParam] { main->OnMessage(message, wParam, lParam); },
             Qt::QueuedConnection);
     }
-}
-
-qintptr SendToMainWindow(int message, qintptr wParam, qintptr lParam) {
-    CTipDialog* main = g_mainWindow;
-    return main ? main->OnMessage(message, wParam, lParam) : 0;
 }
 
 bool SetMainItemText(int id, const QString& text) {

@@ -65,10 +65,7 @@ const QList<CAccelerator>& Accelerators();
 
 // The main window of the program; the device windows post their requests to it.
 void SetMainWindow(CTipDialog* window);
-CTipDialog* MainWindow();
 // Posts a message to the main window; nothing happens without one.
 void PostToMainWindow(int message, qintptr wParam = 0, qintptr lParam = 0);
-// Delivers a message to the main window at once; 0 without one.
-qintptr SendToMainWindow(int message, qintptr wParam = 0, qintptr lParam = 0);
 // Sets the text of the main window's control with that id; false when there is none.
 bool SetMainItemText(int id, const QString& text);
