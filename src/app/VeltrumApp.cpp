@@ -1,9 +1,9 @@
 #include "app/VeltrumApp.h"
 
 #include "base/AppInfo.h"
+#include "base/Texts.h"
 #include "graphs/Logos.h"
 #include "ui/common/MsgBox.h"
-#include "base/Texts.h"
 
 #include <QLocale>
 

@@ -1,10 +1,10 @@
 // veltrum: the desktop program. It runs the main window until the worker has ended it.
 
-#include "drivers/ChargerDrivers.h"
-#include "data/NameIndex.h"
-#include "base/Reg.h"
 #include "app/VeltrumApp.h"
 #include "app/VeltrumDlg.h"
+#include "base/Reg.h"
+#include "data/NameIndex.h"
+#include "drivers/ChargerDrivers.h"
 
 #include <QInputDialog>
 

@@ -7,8 +7,8 @@ enum CliExit : int { EXIT_OK = 0, EXIT_FAILED = 1, EXIT_USAGE = 2 };
 
 // Options that come before the command.
 struct CliOptions {
-    QString charger;  // --charger SERIAL
-    bool yes = false; // --yes: answer Yes/No questions with Yes
+    QString charger;      // --charger SERIAL
+    bool yes = false;     // --yes: answer Yes/No questions with Yes
     bool verbose = false; // --verbose: protocol lines on stderr
 };
 

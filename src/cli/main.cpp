@@ -1,10 +1,10 @@
 // veltrum-cli: the command-line front end over the device link and the data code. It never
 // asks: Retry/Cancel questions are answered Cancel, Yes/No questions No (Yes with --yes).
 
-#include "drivers/ChargerDrivers.h"
-#include "cli/CliCommands.h"
 #include "base/Texts.h"
 #include "base/veltrum_version.h"
+#include "cli/CliCommands.h"
+#include "drivers/ChargerDrivers.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -21,7 +21,8 @@ QList<CliCommand> AllCommands() {
 void PrintHelp() {
     QTextStream out(stdout);
     out << "Usage: veltrum-cli [OPTIONS] COMMAND [ARGUMENTS]\n\n"
-           "Talks to a Kelvora module in its Vareriz-Ezu charger and works with downloaded data.\n\n"
+           "Talks to a Kelvora module in its Vareriz-Ezu charger and works with downloaded "
+           "data.\n\n"
            "Options:\n"
            "  --charger SERIAL  use the charger with this serial number (needed when several\n"
            "                    are attached)\n"
@@ -38,7 +39,8 @@ void PrintHelp() {
         for (const QString& line : QString::fromUtf8(c.help).split(u'\n'))
             out << "      " << line << '\n';
     }
-    out << "\nExit status: 0 success, 1 device or data failure (message on stderr), 2 usage error.\n"
+    out << "\nExit status: 0 success, 1 device or data failure (message on stderr), 2 usage "
+           "error.\n"
            "Environment: KELVORA_SIMULATOR=1 adds the simulated charger SIM0001 with a module;\n"
            "KELVORA_SIM_STATE=FILE keeps the simulated module's state in FILE between runs;\n"
            "KELVORA_SERIAL_PORTS=PATH[@SERIAL]:... adds chargers on serial ports.\n";

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/FileRead.h"
 #include "data/CData.h"
 #include "data/CInfoHeader.h"
-#include "base/FileRead.h"
 
 #include <QByteArray>
 #include <QString>

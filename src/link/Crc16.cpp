@@ -24,7 +24,8 @@ void CCrc16::Update(QByteArrayView text) {
         const auto b = static_cast<unsigned char>(ch);
         if (b == 0x0A)
             continue;
-        m_nValue = static_cast<std::uint16_t>((m_nValue << 8) ^ kTable[((m_nValue >> 8) ^ b) & 0xFF]);
+        m_nValue =
+            static_cast<std::uint16_t>((m_nValue << 8) ^ kTable[((m_nValue >> 8) ^ b) & 0xFF]);
     }
 }
 

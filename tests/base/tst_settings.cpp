@@ -1,9 +1,9 @@
 // The settings store: file location and layout, defaults with write-back, the gap settings of
 // the data code, the user role, and a store that cannot be opened.
 
+#include "base/Reg.h"
 #include "data/GapSettings.h"
 #include "data/MergerStore.h"
-#include "base/Reg.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
-#include "data/CDataArray.h"
-#include "data/CDataFile.h"
 #include "TestEvents.h"
 #include "base/Texts.h"
+#include "data/CDataArray.h"
+#include "data/CDataFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
+#include "TestEvents.h"
 #include "data/CDataArray.h"
 #include "data/CDataFile.h"
 #include "data/CModuleList.h"
 #include "data/NameIndex.h"
 #include "data/Prepare.h"
-#include "TestEvents.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
+#include "TestEvents.h"
 #include "data/CData.h"
 #include "data/CDataArray.h"
-#include "TestEvents.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
+#include "TestEvents.h"
 #include "data/CDataArray.h"
 #include "data/Prepare.h"
-#include "TestEvents.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
 #include "Nights.h"
-#include "graphs/Series.h"
 #include "base/Texts.h"
+#include "graphs/Series.h"
 
 #include <QFontMetrics>
 #include <QPainter>

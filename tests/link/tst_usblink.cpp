@@ -201,8 +201,10 @@ private slots:
         QTest::addColumn<QByteArray>("payload");
         QTest::newRow("plain") << QByteArray("\x02GV\x03") << 2 << QByteArray("GV");
         QTest::newRow("bytes before STX") << QByteArray("abc\x02GV\x03") << 2 << QByteArray("GV");
-        QTest::newRow("second STX restarts") << QByteArray("\x02xx\x02GV\x03") << 2 << QByteArray("GV");
-        QTest::newRow("timeout mid-reply keeps the part") << QByteArray("\x02GV") << 2 << QByteArray("GV");
+        QTest::newRow("second STX restarts")
+            << QByteArray("\x02xx\x02GV\x03") << 2 << QByteArray("GV");
+        QTest::newRow("timeout mid-reply keeps the part")
+            << QByteArray("\x02GV") << 2 << QByteArray("GV");
         QTest::newRow("nothing") << QByteArray() << -1 << QByteArray();
         QTest::newRow("no STX") << QByteArray("GV\x03") << -1 << QByteArray();
         QTest::newRow("empty frame") << QByteArray("\x02\x03") << 0 << QByteArray();
@@ -237,7 +239,11 @@ private slots:
     // The timeout applies to each gap, not to the whole reply.
     void slowReplyReadWhole() {
         std::vector<FakeChip> chips(1);
-        Feed(chips[0], "\x02" "0123456789" "\x03", 40);
+        Feed(chips[0],
+             "\x02"
+             "0123456789"
+             "\x03",
+             40);
         CUsbLink link;
         QVERIFY(OpenFirst(link, chips));
         link.SetReadTimeout(100);

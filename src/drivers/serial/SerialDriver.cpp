@@ -101,7 +101,8 @@ CSerialDriver::CSerialDriver(const QString& portList) {
         const qsizetype at = entry.lastIndexOf(u'@');
         Port port;
         port.path = at >= 0 ? entry.left(at) : entry;
-        port.serial = at >= 0 ? entry.mid(at + 1).toLocal8Bit() : QFileInfo(port.path).fileName().toLocal8Bit();
+        port.serial = at >= 0 ? entry.mid(at + 1).toLocal8Bit()
+                              : QFileInfo(port.path).fileName().toLocal8Bit();
         if (!port.path.isEmpty())
             m_ports.append(port);
     }

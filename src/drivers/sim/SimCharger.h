@@ -1,7 +1,7 @@
 #pragma once
 
-#include "link/FtDriver.h"
 #include "drivers/sim/SimModule.h"
+#include "link/FtDriver.h"
 
 #include <QByteArray>
 #include <QList>
@@ -15,9 +15,9 @@
 
 // Faults the simulated charger injects into its next replies, for tests.
 struct CSimFaults {
-    int dropReplies = 0;         // the next n commands get no reply
-    int badChecksums = 0;        // the next n replies carry a wrong checksum
-    int errorReplies = 0;        // the next n replies are "E", TAB, errorWord
+    int dropReplies = 0;  // the next n commands get no reply
+    int badChecksums = 0; // the next n replies carry a wrong checksum
+    int errorReplies = 0; // the next n replies are "E", TAB, errorWord
     QByteArray errorWord = "INV_CMD";
     QByteArray garbageBeforeStx; // bytes sent before every reply's STX
     int byteDelayMs = 0;         // gap before each byte of a reply

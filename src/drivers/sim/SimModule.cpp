@@ -18,12 +18,15 @@ std::uint32_t BatteryClass(int nightsSinceCharge) {
     return classes[nightsSinceCharge % 6];
 }
 
-QByteArray Num(qint64 value) { return QByteArray::number(value); }
+QByteArray Num(qint64 value) {
+    return QByteArray::number(value);
+}
 
 } // namespace
 
 CSimModule::CSimModule(const QDateTime& now)
-    : m_clockStart(QDateTime::fromSecsSinceEpoch(now.addDays(-kClockStartDays).toSecsSinceEpoch())) {
+    : m_clockStart(
+          QDateTime::fromSecsSinceEpoch(now.addDays(-kClockStartDays).toSecsSinceEpoch())) {
     params = {50, 20, 50, 20, 3400, 10, 1, 300, 300};
     memory.insert(0x200, 8192);
     memory.insert(0x202, 5);
@@ -33,7 +36,8 @@ CSimModule::CSimModule(const QDateTime& now)
 void CSimModule::LoadState(const QString& path) {
     QSettings state(path, QSettings::IniFormat);
     if (state.contains(QStringLiteral("clockStart")))
-        m_clockStart = QDateTime::fromSecsSinceEpoch(state.value(QStringLiteral("clockStart")).toLongLong());
+        m_clockStart =
+            QDateTime::fromSecsSinceEpoch(state.value(QStringLiteral("clockStart")).toLongLong());
     moduleId = state.value(QStringLiteral("moduleId"), moduleId).toByteArray();
     info = state.value(QStringLiteral("info"), info).toByteArray();
     motorEnabled = state.value(QStringLiteral("motor"), motorEnabled).toBool();
@@ -70,9 +74,11 @@ std::uint32_t CSimModule::ClockAt(const QDateTime& time) const {
 // both sensors at once, and the battery running down between charges.
 void CSimModule::RecordNights(const QDateTime& now) {
     std::mt19937 random(20201914);
-    auto uniform = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
-    auto add = [&](const QDateTime& start, std::uint32_t durationMs, char sensor, std::uint32_t value,
-                   std::uint32_t battery) {
+    auto uniform = [&](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random);
+    };
+    auto add = [&](const QDateTime& start, std::uint32_t durationMs, char sensor,
+                   std::uint32_t value, std::uint32_t battery) {
         const QDateTime end = start.addMSecs(durationMs);
         CSimEvent e;
         e.endSeconds = ClockAt(end);
@@ -118,7 +124,8 @@ void CSimModule::RecordNights(const QDateTime& now) {
                 if (pick == 0) {
                     // Both sides at once: B starts a little later and overlaps A.
                     add(at, duration, 'A', value, battery);
-                    add(at.addMSecs(uniform(200, 900)), uint(uniform(800, int(duration))), 'B', value, battery);
+                    add(at.addMSecs(uniform(200, 900)), uint(uniform(800, int(duration))), 'B',
+                        value, battery);
                 } else {
                     add(at, duration, pick <= 6 ? 'A' : 'B', value, battery);
                 }
@@ -132,7 +139,8 @@ void CSimModule::RecordNights(const QDateTime& now) {
     const std::uint32_t clockNow = ClockAt(now);
     events.removeIf([clockNow](const CSimEvent& e) { return e.endSeconds >= clockNow; });
     std::stable_sort(events.begin(), events.end(), [](const CSimEvent& a, const CSimEvent& b) {
-        return a.endSeconds != b.endSeconds ? a.endSeconds < b.endSeconds : a.endMillis < b.endMillis;
+        return a.endSeconds != b.endSeconds ? a.endSeconds < b.endSeconds
+                                            : a.endMillis < b.endMillis;
     });
     // One event the module itself marked as not to be counted.
     if (events.size() > 40)
@@ -144,7 +152,8 @@ std::optional<CSimReply> CSimModule::Answer(const QByteArray& text) {
         return std::nullopt;
     if (inLoader) {
         if (text == "GP")
-            return CSimReply{"Loader 1.2\n" + moduleId + "\n0\n\n" + Num(batteryMv) + "\n" + Num(hwVariant) + "\n0;0\nDiag 0"};
+            return CSimReply{"Loader 1.2\n" + moduleId + "\n0\n\n" + Num(batteryMv) + "\n" +
+                             Num(hwVariant) + "\n0;0\nDiag 0"};
         if (text.startsWith("IH:")) {
             ++loaderRecords;
             if (text.mid(9, 2) == "01") // end-of-file record: the new firmware starts
@@ -186,7 +195,8 @@ std::optional<CSimReply> CSimModule::Answer(const QByteArray& text) {
         const std::uint32_t address = text.mid(2).toUInt(&ok);
         if (!ok)
             return CSimReply{"E;INV_CMD"};
-        const std::uint16_t value = memory.value(address, static_cast<std::uint16_t>((address * 2654435761u) >> 16));
+        const std::uint16_t value =
+            memory.value(address, static_cast<std::uint16_t>((address * 2654435761u) >> 16));
         return CSimReply{Num(address) + ";" + Num(value)};
     }
     if (text == "ACBat")
@@ -213,8 +223,9 @@ std::optional<CSimReply> CSimModule::Answer(const QByteArray& text) {
 }
 
 QByteArray CSimModule::InfoReply() const {
-    return version + "\n" + moduleId + "\n0\n" + info + "\n" + Num(batteryMv) + "\n" + Num(hwVariant) + "\n" +
-           Num(events.size()) + ";" + Num(eventsRead ? 1 : 0) + "\nLoader;770;1\nDiag;0;0";
+    return version + "\n" + moduleId + "\n0\n" + info + "\n" + Num(batteryMv) + "\n" +
+           Num(hwVariant) + "\n" + Num(events.size()) + ";" + Num(eventsRead ? 1 : 0) +
+           "\nLoader;770;1\nDiag;0;0";
 }
 
 QByteArray CSimModule::ParamsReply() const {
@@ -229,7 +240,8 @@ std::optional<CSimReply> CSimModule::SetValues(const QByteArray& args) {
     bool ok = fields.size() >= 2;
     const int first = ok ? fields[0].toInt(&ok) : 0;
     const int count = ok ? fields[1].toInt(&ok) : 0;
-    ok = ok && first >= 0 && count >= 0 && first + count <= int(params.size()) && fields.size() >= 2 + count;
+    ok = ok && first >= 0 && count >= 0 && first + count <= int(params.size()) &&
+         fields.size() >= 2 + count;
     QList<std::uint16_t> values;
     for (int i = 0; ok && i < count; ++i) {
         const uint v = fields[2 + i].toUInt(&ok);
@@ -247,19 +259,22 @@ QByteArray CSimModule::DataReply() const {
     const QDateTime now = QDateTime::currentDateTime();
     const std::uint32_t clock = ClockAt(now);
     QByteArray reply = "ID;" + moduleId + "\nVersion;3.2\nGelesen;" + Num(eventsRead ? 1 : 0) +
-                       "\nMotor;2\nRel. Zeit;" + Num(clock) + ";4294967295;0\nTotal;" + Num(kEventCapacity) +
-                       "\nBenutzt;" + Num(events.size()) + "\nErsetzt;0\n";
+                       "\nMotor;2\nRel. Zeit;" + Num(clock) + ";4294967295;0\nTotal;" +
+                       Num(kEventCapacity) + "\nBenutzt;" + Num(events.size()) + "\nErsetzt;0\n";
     const std::uint32_t samples = 12;
     const std::uint32_t interval = 7200;
-    reply += "Akkuspannung [mV];0;0;" + Num(clock - samples * interval) + ";" + Num(interval) + "\n";
+    reply +=
+        "Akkuspannung [mV];0;0;" + Num(clock - samples * interval) + ";" + Num(interval) + "\n";
     for (std::uint32_t i = 0; i < samples; ++i)
-        reply += Num(batteryMv + 90 - i * 8) + ";" + Num(batteryMv + 70 - i * 8) + ";" + Num(21 + i % 3) + "\n";
+        reply += Num(batteryMv + 90 - i * 8) + ";" + Num(batteryMv + 70 - i * 8) + ";" +
+                 Num(21 + i % 3) + "\n";
     reply += "0;0;0\nIndex;Dauer;Zeit;Sensor;Wert;Feedback;ms;Ausschluss;Akku\n";
     int index = 1;
     for (const CSimEvent& e : events) {
-        reply += Num(index++) + ";" + Num(e.durationMs) + ";" + Num(e.endSeconds) + ";" + QByteArray(1, e.sensor) +
-                 ";" + Num(e.valueMille) + ";" + (e.feedback ? QByteArray(1, e.feedback) : QByteArray()) + ";" +
-                 Num(e.endMillis) + ";" + (e.excluded ? "X" : "") + ";" + Num(e.batteryClass) + "\n";
+        reply += Num(index++) + ";" + Num(e.durationMs) + ";" + Num(e.endSeconds) + ";" +
+                 QByteArray(1, e.sensor) + ";" + Num(e.valueMille) + ";" +
+                 (e.feedback ? QByteArray(1, e.feedback) : QByteArray()) + ";" + Num(e.endMillis) +
+                 ";" + (e.excluded ? "X" : "") + ";" + Num(e.batteryClass) + "\n";
     }
     reply.chop(1);
     return reply;
