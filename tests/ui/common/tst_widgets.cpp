@@ -231,6 +231,40 @@ private slots:
         SetLanguage(Language::English);
     }
 
+    // The menus are written once; their texts follow the language, and the language menu
+    // lists the current language first.
+    void menusInBothLanguages_data() {
+        QTest::addColumn<bool>("german");
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QStringList>("items");
+        QTest::newRow("language, English")
+            << false << "IDR_MENU" << 0 << "Language" << QStringList{"English", "German"};
+        QTest::newRow("language, German")
+            << true << "IDR_MENU" << 0 << "Sprache" << QStringList{"Deutsch", "Englisch"};
+        QTest::newRow("info, German") << true << "IDR_MENU" << 1 << "Info"
+                                      << QStringList{"Info", "", "Supportdatei erstellen"};
+        QTest::newRow("output, German") << true << "IDR_MENU_OUTPUT" << 0 << "Ausgabe"
+                                        << QStringList{"Ausgabefenster leeren", "Inhalt speichern"};
+    }
+    void menusInBothLanguages() {
+        QFETCH(bool, german);
+        QFETCH(QString, menu);
+        QFETCH(int, index);
+        QFETCH(QString, title);
+        QFETCH(QStringList, items);
+        SetLanguage(german ? Language::German : Language::English);
+        const std::unique_ptr<QMenu> popup = LoadPopupMenu(menu, index);
+        SetLanguage(Language::English);
+        QVERIFY(popup);
+        QCOMPARE(popup->title(), title);
+        QStringList texts;
+        for (QAction* action : popup->actions())
+            texts << action->text();
+        QCOMPARE(texts, items);
+    }
+
     void menuTips() {
         QMenu menu;
         QAction* graphs = menu.addAction(QStringLiteral("Create graphs"));
