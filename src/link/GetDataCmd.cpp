@@ -7,6 +7,7 @@
 #include "data/CDataFile.h"
 #include "data/CFileList.h"
 #include "data/CInfoHeader.h"
+#include "data/DownloadWriter.h"
 #include "data/NameIndex.h"
 #include "link/DeviceState.h"
 #include "link/InfoCmd.h"
@@ -18,7 +19,6 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
-#include <QTemporaryFile>
 
 namespace {
 
@@ -58,22 +58,6 @@ QString LoaderLines(const char* who, const QString& loader, const QString& diag)
     if (version > kOldestDiagLoader)
         lines += QStringLiteral("%1 %2\n").arg(QLatin1String(who), diag);
     return lines;
-}
-
-bool WriteComplete(QTemporaryFile& file, const QByteArray& content) {
-    return file.open() && file.write(content) == content.size() && file.flush();
-}
-
-// Renames the complete temporary file to path, never over an existing file.
-bool MoveIntoPlace(QTemporaryFile& file, const QString& path) {
-    file.close();
-    if (!file.rename(path))
-        return false;
-    file.setAutoRemove(false);
-    // The temporary file was private; the data file and its listing are ordinary ones.
-    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                    QFileDevice::ReadGroup | QFileDevice::ReadOther);
-    return true;
 }
 
 } // namespace
@@ -211,10 +195,7 @@ QString CGetDataCmd::FileWithEvents(const QString& folderName, const CInfoHeader
 
 QString CGetDataCmd::MakeFileName(QString& folderName, const QString& fileExtension) const {
     folderName = CleanFolderName(folderName);
-    const QDateTime local = QDateTime::fromSecsSinceEpoch(downloadTime);
-    const QString stamp = local.isValid() ? local.toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss"))
-                                          : QStringLiteral("0000-00-00_-1--1--1");
-    return QDir(m_strBaseFolder).filePath(folderName + u'/' + stamp + u'.' + fileExtension);
+    return DownloadFilePath(m_strBaseFolder, folderName, downloadTime, fileExtension);
 }
 
 QByteArray CGetDataCmd::FileText() const {
@@ -250,22 +231,16 @@ bool CGetDataCmd::SaveDataFile(QString& folderName, const QString& fileExtension
                 return false;
             continue;
         }
-        // Both files are written beside their final names and renamed only when complete,
-        // never over another file, so an interrupted save never leaves a half file that would
-        // read as valid. Both are in place before any message is shown: a program ended while
-        // the message is open keeps them.
+        // Both files are in place before any message is shown: a program ended while the
+        // message is open keeps them.
         const QString listingPath = MakeFileName(folderName, QStringLiteral("txt"));
-        const QString pattern = QDir(folder).filePath(QStringLiteral(".download-XXXXXX"));
-        QTemporaryFile data(pattern);
-        QTemporaryFile listing(pattern);
-        const bool dataWritten = WriteComplete(data, FileText());
-        const bool listingWritten = dataWritten && WriteComplete(listing, ListingText());
-        if (!dataWritten || !MoveIntoPlace(data, path)) {
+        const DownloadWritten written = WriteDownload(path, FileText(), listingPath, ListingText());
+        if (written == DownloadWritten::Nothing) {
             Ask(TXT_FILE_NOT_WRITTEN, MB_OK, {QDir::toNativeSeparators(path)});
             return false;
         }
         m_strSavedPath = path;
-        if (!listingWritten || !MoveIntoPlace(listing, listingPath)) {
+        if (written == DownloadWritten::DataFile) {
             Ask(TXT_LISTING_NOT_WRITTEN, MB_OK,
                 {QDir::toNativeSeparators(path), QDir::toNativeSeparators(listingPath)});
             return true;
