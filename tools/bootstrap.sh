@@ -55,7 +55,8 @@ case "$mode" in
     "$cli" report --base "$demo/data" --module K-104233 --csv -
     ;;
   test)
-    cmake -S "$root" -B "$root/build/test" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELTRUM_SANITIZE=ON
+    cmake -S "$root" -B "$root/build/test" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELTRUM_SANITIZE=ON \
+          -DVELTRUM_WERROR=ON
     cmake --build "$root/build/test" -j "$jobs"
     export QT_QPA_PLATFORM=offscreen
     export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
