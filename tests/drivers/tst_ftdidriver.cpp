@@ -8,6 +8,7 @@
 #include "drivers/sim/SimCharger.h"
 #include "link/UsbLink.h"
 #include "support/CliRunner.h"
+#include "support/RawPty.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -18,9 +19,7 @@
 #include <atomic>
 #include <thread>
 
-#include <fcntl.h>
 #include <poll.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace {
@@ -30,48 +29,36 @@ namespace {
 class ChargerPty {
 public:
     ChargerPty() {
-        m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-        ::grantpt(m_master);
-        ::unlockpt(m_master);
-        m_path = QString::fromLocal8Bit(::ptsname(m_master));
-        // Kept open so that the terminal stays raw between the chip's opens.
-        m_slave = ::open(::ptsname(m_master), O_RDWR | O_NOCTTY);
-        termios tio{};
-        ::tcgetattr(m_slave, &tio);
-        ::cfmakeraw(&tio);
-        ::tcsetattr(m_slave, TCSANOW, &tio);
         m_thread = std::thread([this] { Relay(); });
     }
     ~ChargerPty() {
         m_stop = true;
         m_thread.join();
-        ::close(m_slave);
-        ::close(m_master);
     }
-    QString Path() const { return m_path; }
+    QString Path() const { return m_pty.Path(); }
     CSimCharger& Sim() { return m_sim; }
     // Writes bytes to the chip's receiving side, bypassing the simulator.
-    void Send(const QByteArray& bytes) { (void)::write(m_master, bytes.constData(), bytes.size()); }
+    void Send(const QByteArray& bytes) {
+        (void)::write(m_pty.Master(), bytes.constData(), bytes.size());
+    }
 
 private:
     void Relay() {
         char buffer[256];
         while (!m_stop) {
-            pollfd pfd{m_master, POLLIN, 0};
+            pollfd pfd{m_pty.Master(), POLLIN, 0};
             if (::poll(&pfd, 1, 5) > 0) {
-                const ssize_t got = ::read(m_master, buffer, sizeof buffer);
+                const ssize_t got = ::read(m_pty.Master(), buffer, sizeof buffer);
                 if (got > 0)
                     m_sim.Write(buffer, static_cast<std::uint32_t>(got));
             }
             const std::uint32_t out = m_sim.Read(buffer, sizeof buffer, 0);
             if (out > 0)
-                (void)::write(m_master, buffer, out);
+                (void)::write(m_pty.Master(), buffer, out);
         }
     }
 
-    int m_master = -1;
-    int m_slave = -1;
-    QString m_path;
+    RawPty m_pty;
     CSimCharger m_sim;
     std::atomic<bool> m_stop{false};
     std::thread m_thread;

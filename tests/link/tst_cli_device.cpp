@@ -4,6 +4,7 @@
 
 #include "link/Crc16.h"
 #include "support/CliRunner.h"
+#include "support/RawPty.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -12,8 +13,6 @@
 #include <QTest>
 #include <QThread>
 
-#include <fcntl.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -169,20 +168,12 @@ private slots:
     // A reply whose bytes keep arriving, each well within the command's timeout (2 s for GP),
     // is awaited however long it takes as a whole: here longer than 30 s.
     void slowReplyIsAwaited() {
-        const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-        QVERIFY(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
-        const QByteArray slavePath = ::ptsname(master);
-        // The slave stays open in raw mode, so that the line discipline never echoes.
-        const int slave = ::open(slavePath.constData(), O_RDWR | O_NOCTTY);
-        termios tio{};
-        ::tcgetattr(slave, &tio);
-        ::cfmakeraw(&tio);
-        ::tcsetattr(slave, TCSANOW, &tio);
-
+        const RawPty pty;
+        const int master = pty.Master();
         CliRunner cli;
         cli.env.remove(QStringLiteral("KELVORA_SIMULATOR"));
         cli.env.insert(QStringLiteral("KELVORA_SERIAL_PORTS"),
-                       QString::fromLocal8Bit(slavePath) + QStringLiteral("@PTY01"));
+                       pty.Path() + QStringLiteral("@PTY01"));
         cli.env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
 
         const QByteArray text = "K-104233;slow but alive";
@@ -207,8 +198,6 @@ private slots:
             }
         });
         const qint64 took = clock.elapsed();
-        ::close(slave);
-        ::close(master);
         QVERIFY2(r.status == 0, qPrintable(r.Err()));
         QCOMPARE(r.Out(), QStringLiteral("GP\tK-104233\tslow but alive\n"));
         QVERIFY(took > 30000);

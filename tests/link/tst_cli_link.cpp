@@ -5,12 +5,11 @@
 #include "drivers/serial/SerialDriver.h"
 #include "link/Crc16.h"
 #include "support/CliRunner.h"
+#include "support/RawPty.h"
 
 #include <QTest>
 
-#include <fcntl.h>
 #include <poll.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <functional>
@@ -31,38 +30,22 @@ QByteArray Reply(const QByteArray& text) {
 // A pseudo-terminal whose master side plays the device.
 class PtyPeer {
 public:
-    PtyPeer() {
-        m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-        ::grantpt(m_master);
-        ::unlockpt(m_master);
-        m_path = QString::fromLocal8Bit(::ptsname(m_master));
-        // Keep the slave open in raw mode so the line discipline never echoes or translates.
-        m_slave = ::open(::ptsname(m_master), O_RDWR | O_NOCTTY);
-        termios tio{};
-        ::tcgetattr(m_slave, &tio);
-        ::cfmakeraw(&tio);
-        ::tcsetattr(m_slave, TCSANOW, &tio);
-    }
-    ~PtyPeer() {
-        ::close(m_slave);
-        ::close(m_master);
-    }
-    QString Path() const { return m_path; }
+    QString Path() const { return m_pty.Path(); }
     // What the chip's side wrote, waiting up to a second for the first byte.
     QByteArray ReadMaster() {
-        pollfd pfd{m_master, POLLIN, 0};
+        pollfd pfd{m_pty.Master(), POLLIN, 0};
         QByteArray bytes;
         if (::poll(&pfd, 1, 1000) > 0) {
             QTest::qWait(50);
             char buffer[256];
             ssize_t got = 0;
-            while ((got = ::read(m_master, buffer, sizeof buffer)) > 0)
+            while ((got = ::read(m_pty.Master(), buffer, sizeof buffer)) > 0)
                 bytes.append(buffer, got);
         }
         return bytes;
     }
     void WriteMaster(const QByteArray& bytes) {
-        (void)::write(m_master, bytes.constData(), bytes.size());
+        (void)::write(m_pty.Master(), bytes.constData(), bytes.size());
     }
 
     // Runs veltrum-cli; every frame it sends is answered with answer(payload) (nothing when empty).
@@ -70,7 +53,7 @@ public:
                const QString& serial = QStringLiteral("PTY01")) {
         CliRunner cli;
         cli.env.remove(QStringLiteral("KELVORA_SIMULATOR"));
-        cli.env.insert(QStringLiteral("KELVORA_SERIAL_PORTS"), m_path + u'@' + serial);
+        cli.env.insert(QStringLiteral("KELVORA_SERIAL_PORTS"), m_pty.Path() + u'@' + serial);
         cli.env.insert(QStringLiteral("LANG"), QStringLiteral("C"));
         cli.env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
         Result result;
@@ -79,7 +62,7 @@ public:
         auto pump = [&] {
             char buffer[256];
             ssize_t got = 0;
-            while ((got = ::read(m_master, buffer, sizeof buffer)) > 0) {
+            while ((got = ::read(m_pty.Master(), buffer, sizeof buffer)) > 0) {
                 for (ssize_t i = 0; i < got; ++i) {
                     if (buffer[i] == 0x02) {
                         inFrame = true;
@@ -89,7 +72,7 @@ public:
                         result.frames.append(incoming);
                         const QByteArray reply = answer(incoming);
                         if (!reply.isEmpty())
-                            (void)::write(m_master, reply.constData(), reply.size());
+                            (void)::write(m_pty.Master(), reply.constData(), reply.size());
                     } else if (inFrame) {
                         incoming.append(buffer[i]);
                     }
@@ -104,9 +87,7 @@ public:
     }
 
 private:
-    int m_master = -1;
-    int m_slave = -1;
-    QString m_path;
+    RawPty m_pty;
 };
 
 QByteArray Silent(const QByteArray&) {
