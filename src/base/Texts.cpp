@@ -19,31 +19,58 @@ std::atomic<Language> g_language{Language::English};
 MessageBoxHandler g_messageBox;
 ProtocolHandler g_protocol;
 
-// One line per entry: the id, a TAB and the text, with \n, \t and \\ escaped.
-QHash<int, QString> ParseTable(const QString& path) {
-    QHash<int, QString> table;
+// Undoes the escapes of the text tables: \n, \t and \\ (a CR is dropped).
+QString Unescape(QStringView raw) {
+    QString text;
+    text.reserve(raw.size());
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        if (raw[i] == u'\\' && i + 1 < raw.size()) {
+            const QChar e = raw[++i];
+            text += e == u'n' ? QChar(u'\n') : e == u't' ? QChar(u'\t') : e;
+        } else if (raw[i] != u'\r') {
+            text += raw[i];
+        }
+    }
+    return text;
+}
+
+// One entry per line: the key, a TAB and the text, both escaped; lines without a TAB and lines
+// starting with '#' are comments.
+QList<std::pair<QString, QString>> ParseLines(const QString& path) {
+    QList<std::pair<QString, QString>> entries;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return table;
+        return entries;
     const QString all = QString::fromUtf8(file.readAll());
-    for (const QString& line : all.split(u'\n')) {
+    for (QStringView line : QStringView(all).split(u'\n')) {
         const qsizetype tab = line.indexOf(u'\t');
-        bool ok = false;
-        const int id = tab > 0 ? line.left(tab).toInt(&ok) : 0;
-        if (!ok)
+        if (tab <= 0 || line.startsWith(u'#'))
             continue;
-        QString text;
-        const QString raw = line.mid(tab + 1);
-        for (qsizetype i = 0; i < raw.size(); ++i) {
-            if (raw[i] == u'\\' && i + 1 < raw.size()) {
-                const QChar e = raw[++i];
-                text += e == u'n' ? QChar(u'\n') : e == u't' ? QChar(u'\t') : e;
-            } else if (raw[i] != u'\r') {
-                text += raw[i];
-            }
-        }
-        table.insert(id, text);
+        entries.append({Unescape(line.left(tab)), Unescape(line.mid(tab + 1))});
     }
+    return entries;
+}
+
+// The string table of a language: numeric ids.
+QHash<int, QString> ParseTable(const QString& path) {
+    QHash<int, QString> table;
+    for (const auto& [key, text] : ParseLines(path)) {
+        bool ok = false;
+        const int id = key.toInt(&ok);
+        if (ok)
+            table.insert(id, text);
+    }
+    return table;
+}
+
+// The German forms of the template texts, keyed by their English form.
+const QHash<QString, QString>& GermanTemplates() {
+    static const QHash<QString, QString> table = [] {
+        QHash<QString, QString> german;
+        for (const auto& [english, text] : ParseLines(QStringLiteral(":/strings/templates-de.txt")))
+            german.insert(english, text);
+        return german;
+    }();
     return table;
 }
 
@@ -69,6 +96,13 @@ QString LanguageSuffix() {
 
 Language SystemLanguage() {
     return QLocale::system().language() == QLocale::German ? Language::German : Language::English;
+}
+
+QString TemplateText(const char* english) {
+    const QString text = QString::fromUtf8(english);
+    if (CurrentLanguage() == Language::German)
+        return GermanTemplates().value(text, text);
+    return text;
 }
 
 QString LoadText(int id) {
