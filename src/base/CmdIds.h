@@ -89,4 +89,24 @@ enum CmdId : int {
     ID_NO_TEST_BURSTS = 32902,
     ID_MODULE_ID_FROM_LIST = 32903,
     ID_SAVE_STATISTICS = 32950,
+
+    // Device settings dialogs: thresholds, feedback thresholds, parameter, feedback mode.
+    IDC_SET_MODE = 1, // "Set" of the feedback-mode dialog
+    IDC_OFF_A = 1101,
+    IDC_ON_A = 1102,
+    IDC_SET_VALUES = 1103, // "Set thresholds", "Set"
+    IDC_OFF_B = 1104,
+    IDC_ON_B = 1105,
+    IDC_MAX_A = 1106,
+    IDC_MAX_B = 1107,
+    IDC_READ_MAXIMA = 1108,
+    IDC_CURRENT_A = 1109,
+    IDC_CURRENT_B = 1110,
+    IDC_FEEDBACK_A = 1127,
+    IDC_FEEDBACK_B = 1128,
+    IDC_PARAM_VALUE = 1130,
+    IDC_RANDOM = 1132,
+    IDC_PATTERN_EDIT = 1133,
+    IDC_PATTERN = 1134,
+    IDC_PARAM_LIST = 1135,
 };

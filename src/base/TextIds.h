@@ -120,4 +120,17 @@ enum TextId : int {
     TXT_INVALID_PARAMETERS = 467,
     TXT_TOO_LARGE = 469,
     TXT_SELECT_BASE_FOLDER = 1056,
+
+    // Device settings dialogs and the module ID, info and parameter commands.
+    TXT_SET_MODULE_ID = 109,
+    TXT_MODULE_ID = 110,
+    TXT_SET_INFO = 114,
+    TXT_INFO = 115,
+    TXT_PARAMETERS_SET = 130,
+    TXT_OFF_THRESHOLD_TIP = 166,
+    TXT_ON_THRESHOLD_TIP = 167,
+    TXT_THRESHOLD_ORDER = 192,
+    TXT_THRESHOLDS_UPDATED = 193,
+    TXT_NEW_PARAMETERS = 297,
+    TXT_ENTER_INTEGER = 470,
 };

@@ -2,6 +2,7 @@
 
 #include <QSettings>
 
+#include <algorithm>
 #include <random>
 
 namespace {
@@ -201,8 +202,16 @@ std::optional<CSimReply> CSimModule::Answer(const QByteArray& text) {
     }
     if (text == "ACBat")
         return CSimReply{"Bat;" + Num(batteryMv - 138) + ";" + Num(batteryMv - 200)};
-    if (text == "ACSense")
-        return CSimReply{"Sense;512;498"};
+    if (text == "ACSense") {
+        // The sensors at rest, then their maxima: the strongest recorded events.
+        std::uint32_t maxA = 0;
+        std::uint32_t maxB = 0;
+        for (const CSimEvent& e : events) {
+            std::uint32_t& max = e.sensor == 'A' ? maxA : maxB;
+            max = std::max(max, e.valueMille);
+        }
+        return CSimReply{"Sense;12;9\n" + Num(maxA) + ";" + Num(maxB)};
+    }
     if (text == "ACHistory") {
         QByteArray history = "History";
         for (int i = 0; i < 12; ++i)
