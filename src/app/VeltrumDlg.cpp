@@ -19,6 +19,12 @@
 #include "ui/common/PopupMenu.h"
 #include "ui/graphs/GraphsDlg.h"
 #include "ui/graphs/Merge.h"
+#include "ui/settings/FeedbackModeDlg.h"
+#include "ui/settings/FeedbackThresholdDlg.h"
+#include "ui/settings/InputDlg.h"
+#include "ui/settings/ParameterDlg.h"
+#include "ui/settings/ThresholdDlg.h"
+#include "ui/settings/VendorLookup.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -323,18 +329,45 @@ bool CVeltrumDlg::OnCommand(int id) {
                     TheDevice().moduleInfo.m_strModuleId, m_nRole > CRegVT::RoleDentist, NameOrId,
                     this);
         return true;
-    case ID_SET_FEEDBACK_THRESHOLDS: // feedback thresholds
-    case ID_SET_FEEDBACK_MODE:       // feedback mode
-    case ID_SET_THRESHOLDS:          // thresholds
-    case ID_SET_PARAMETERS:          // parameters
-    case ID_SET_MODULE_ID:           // module ID
-    case ID_SET_INFO:                // info text
-    case ID_DEBUG:                   // test dialog
-    case ID_VM_UPDATE:               // module firmware
-    case ID_CB_EEPROM:               // charger chip EEPROM
-    case ID_CB_UPDATE:               // charger firmware
-    case ID_PARAMETERS_FROM_LIST:    // parameters from the vendor's list
-    case ID_MODULE_ID_FROM_LIST:     // module ID from the vendor's list
+    case ID_SET_FEEDBACK_THRESHOLDS: {
+        CFeedbackThresholdDlg dlg(this);
+        dlg.exec();
+        return true;
+    }
+    case ID_SET_FEEDBACK_MODE: {
+        CFeedbackModeDlg dlg(this);
+        dlg.exec();
+        return true;
+    }
+    case ID_SET_THRESHOLDS: {
+        CThresholdDlg dlg(this);
+        dlg.exec();
+        return true;
+    }
+    case ID_SET_PARAMETERS: {
+        CParameterDlg dlg(this);
+        dlg.exec();
+        return true;
+    }
+    case ID_SET_MODULE_ID:
+        AskModuleText(m_setId, TXT_SET_MODULE_ID, TXT_MODULE_ID);
+        return true;
+    case ID_SET_INFO:
+        AskModuleText(m_setInfo, TXT_SET_INFO, TXT_INFO);
+        return true;
+    case ID_PARAMETERS_FROM_LIST:
+        ParametersFromList();
+        return true;
+    case ID_MODULE_ID_FROM_LIST: {
+        const QString id = ModuleIdFromList(this);
+        if (!id.isEmpty())
+            SetModuleText(m_setId, id);
+        return true;
+    }
+    case ID_DEBUG:     // test dialog
+    case ID_VM_UPDATE: // module firmware
+    case ID_CB_EEPROM: // charger chip EEPROM
+    case ID_CB_UPDATE: // charger firmware
         NotAvailable();
         return true;
     default:
@@ -423,6 +456,11 @@ void CVeltrumDlg::DownloadEnded() {
 
 bool CVeltrumDlg::OnCmdOk(CDevCmdReply& cmd) {
     m_control.OnCmdOk(cmd);
+    if (&cmd == &m_setValues)
+        ShowMessageId(TXT_PARAMETERS_SET);
+    // The new module ID or info text shows once the module is identified again.
+    if (&cmd == &m_setId || &cmd == &m_setInfo)
+        m_control.Connect();
     return false;
 }
 
@@ -519,6 +557,31 @@ void CVeltrumDlg::EraseData() {
     if (!TheDevice().moduleInfo.IsConnected())
         m_control.Connect();
     m_erase.Post();
+}
+
+void CVeltrumDlg::AskModuleText(CSetParamCmd& cmd, int titleId, int labelId) {
+    CInputDlg input(titleId, labelId, CSetParamCmd::kMaxText, this);
+    // A module without an ID could not be told apart from none: an empty ID is not sent.
+    if (input.exec() == QDialog::Accepted && (&cmd != &m_setId || !input.Text().isEmpty()))
+        SetModuleText(cmd, input.Text());
+}
+
+void CVeltrumDlg::SetModuleText(CSetParamCmd& cmd, const QString& text) {
+    if (!TheDevice().moduleInfo.IsConnected())
+        m_control.Connect();
+    cmd.SetArgs(text);
+    cmd.Post();
+}
+
+void CVeltrumDlg::ParametersFromList() {
+    const QString moduleId = TheDevice().moduleInfo.m_strModuleId;
+    if (moduleId.isEmpty())
+        return;
+    const QString args = ConfirmedListParameters(moduleId);
+    if (args.isEmpty())
+        return;
+    m_setValues.SetArgs(args);
+    m_setValues.Post();
 }
 
 void CVeltrumDlg::SupportFile() {

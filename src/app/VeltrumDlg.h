@@ -80,6 +80,11 @@ private:
     void DownloadEnded();
     void SwitchFeedback(bool on);
     void EraseData();
+    // Asks for a module ID or info text and queues cmd with it.
+    void AskModuleText(CSetParamCmd& cmd, int titleId, int labelId);
+    // Queues cmd with text, identifying the module first when none is known.
+    void SetModuleText(CSetParamCmd& cmd, const QString& text);
+    void ParametersFromList();
     void SupportFile();
     void ReplyDump();
     void ToggleProtocol();
@@ -116,6 +121,9 @@ private:
     CGetDataCmd m_download;
     CMotorCmd m_feedbackOff{false};
     CMotorCmd m_feedbackOn{true};
+    CSetIdCmd m_setId;
+    CSetInfoCmd m_setInfo;
+    CSetValuesCmd m_setValues;
     CTerminateCmd m_terminate;
     CChargerControl m_control;
 

@@ -1,8 +1,8 @@
 // The main window against the simulated charger, with scripted message-box answers: charger
 // choice and identification by role, menus by role, arrival and removal, the silent automatic
 // identification, battery lines, the keep-alive clock, erase, feedback on and off, closing during
-// a download, the language menu, the support file and reply dump, unavailable commands and
-// closing through the worker.
+// a download, the language menu, the support file and reply dump, the settings dialogs, module
+// ID and info, the vendor's parameter list, unavailable commands and closing through the worker.
 
 #include "app/SupportFile.h"
 #include "app/VeltrumDlg.h"
@@ -13,11 +13,14 @@
 #include "link/DeviceState.h"
 #include "link/InfoCmd.h"
 #include "link/UsbLink.h"
+#include "support/HttpResponder.h"
 #include "ui/common/FolderPicker.h"
 #include "ui/common/MsgBox.h"
 #include "ui/common/MyButton.h"
 #include "ui/common/Output.h"
 #include "ui/common/OutputDlg.h"
+#include "ui/settings/InputDlg.h"
+#include "ui/settings/ValuesDlg.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -131,6 +134,24 @@ int AnswerInBox(const QString& text, unsigned style, const QString& caption, int
     return box.exec();
 }
 
+// Runs act on the modal dialog of type T once it shows, inside its event loop; closes it
+// afterwards should act have left it open (a failed check).
+template <typename T> void OnModal(std::function<void(T&)> act) {
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        auto* dlg = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!dlg || !dlg->isVisible())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        act(*dlg);
+        if (dlg->isVisible())
+            dlg->close();
+    });
+    timer->start();
+}
+
 QString ConnectText(QWidget& window) {
     for (auto* button : window.findChildren<QAbstractButton*>()) {
         if (CommandId(button) == IDC_CONNECT || CommandId(button) == IDC_DISCONNECT)
@@ -147,6 +168,7 @@ class TestMainWindow : public QObject {
     QTemporaryDir m_config;
     QTemporaryDir m_base;
     QStringList m_boxes;
+    QStringList m_captions;
     QList<int> m_answers;
     // Whether each box was shown on the user-interface thread.
     QList<bool> m_boxOnGuiThread;
@@ -184,6 +206,7 @@ private slots:
         SetLanguage(Language::English);
         SetMessageBoxHandler([this](const QString& text, unsigned style, const QString& caption) {
             m_boxes << text;
+            m_captions << caption;
             m_boxOnGuiThread << (QThread::currentThread() == qApp->thread());
             const int answer = m_answers.isEmpty() ? int(IDCANCEL) : m_answers.takeFirst();
             return m_realBoxes ? AnswerInBox(text, style, caption, answer) : answer;
@@ -191,12 +214,17 @@ private slots:
     }
     void init() {
         m_boxes.clear();
+        m_captions.clear();
         m_answers.clear();
         m_boxOnGuiThread.clear();
         m_realBoxes = false;
         TheDevice().Reset();
         TheSimCharger().SetFaults({});
-        TheSimCharger().WithModule([](CSimModule& m) { m.batteryMv = 3850; });
+        TheSimCharger().WithModule([](CSimModule& m) {
+            m.batteryMv = 3850;
+            m.moduleId = "K-104233";
+            m.info = "Patient 17, upper splint";
+        });
         TheSimCharger().ClearReceivedFrames();
         // An empty base folder: no data files, no module folders of earlier downloads.
         QDir(m_base.path()).removeRecursively();
@@ -681,22 +709,196 @@ private slots:
         Close(*window);
     }
 
+    // Each settings item opens its dialog; without a module the main window identifies it
+    // first and the dialog reads the parameters then. Disconnecting (F10 in the dialog) leaves
+    // no module, and the dialog closes.
+    void settingsDialogs_data() {
+        QTest::addColumn<int>("role");
+        QTest::addColumn<int>("command");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QStringList>("frames");
+        QTest::newRow("feedback thresholds, Plus") << int(Plus) << int(ID_SET_FEEDBACK_THRESHOLDS)
+                                                   << "Thresholds [‰]" << QStringList{"GV"};
+        QTest::newRow("thresholds, Dentist") << int(Dentist) << int(ID_SET_THRESHOLDS)
+                                             << "Thresholds [‰]" << QStringList{"GV", "ACSense"};
+        QTest::newRow("thresholds, Configuration, not connected")
+            << int(Configuration) << int(ID_SET_THRESHOLDS) << "Thresholds [‰]"
+            << QStringList{"GP", "GV", "ACSense"};
+        QTest::newRow("feedback mode, Admin, not connected")
+            << int(Admin) << int(ID_SET_FEEDBACK_MODE) << "Feedback Mode"
+            << QStringList{"GP", "GV"};
+        QTest::newRow("parameters, Admin, not connected")
+            << int(Admin) << int(ID_SET_PARAMETERS) << "Parameter" << QStringList{"GP", "GV"};
+    }
+    void settingsDialogs() {
+        QFETCH(int, role);
+        QFETCH(int, command);
+        QFETCH(QString, title);
+        QFETCH(QStringList, frames);
+        auto window = Open(role);
+        QTRY_VERIFY(TheDevice().chargerInfo.m_nVersion > 0);
+        if (role <= Dentist)
+            WaitForModule(*window);
+        QTRY_VERIFY(!TheDevice().link.IsOpen());
+        TheSimCharger().ClearReceivedFrames();
+        QAction* item = MenuItem(window->MenuBar(), command);
+        QVERIFY(item);
+        bool closed = false;
+        OnModal<CValuesDlg>([&](CValuesDlg& dlg) {
+            QCOMPARE(dlg.windowTitle(), title);
+            QTRY_COMPARE(Frames(), frames);
+            QCOMPARE(Field(*window, IDC_MODULE_ID)->text(), QStringLiteral("K-104233"));
+            QVERIFY(QTest::qWaitForWindowActive(&dlg));
+            QTest::keyClick(&dlg, Qt::Key_F10);
+            QTRY_VERIFY(!dlg.isVisible());
+            QCOMPARE(dlg.result(), 2);
+            closed = true;
+        });
+        item->trigger();
+        QVERIFY(closed);
+        QCOMPARE(Field(*window, IDC_MODULE_ID)->text(), QString());
+        QVERIFY(m_boxes.isEmpty());
+        Close(*window);
+    }
+
+    // Set module ID and Set info send what was entered (identifying the module first when
+    // none is known), and the module is identified again, so that the window shows it.
+    void moduleText_data() {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<bool>("connected");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("frames");
+        QTest::addColumn<QString>("moduleId");
+        QTest::addColumn<QString>("info");
+        const QString id = QStringLiteral("K-104233");
+        const QString info = QStringLiteral("Patient 17, upper splint");
+        QTest::newRow("module ID") << int(ID_SET_MODULE_ID) << true << "K-2000"
+                                   << QStringList{"SP0K-2000", "GP"} << "K-2000" << info;
+        QTest::newRow("module ID, not connected")
+            << int(ID_SET_MODULE_ID) << false << "K-2000" << QStringList{"GP", "SP0K-2000", "GP"}
+            << "K-2000" << info;
+        QTest::newRow("empty module ID")
+            << int(ID_SET_MODULE_ID) << true << "" << QStringList{} << id << info;
+        QTest::newRow("info") << int(ID_SET_INFO) << true << "Night splint"
+                              << QStringList{"SP2Night splint", "GP"} << id << "Night splint";
+        QTest::newRow("empty info")
+            << int(ID_SET_INFO) << true << "" << QStringList{"SP2", "GP"} << id << "";
+    }
+    void moduleText() {
+        QFETCH(int, command);
+        QFETCH(bool, connected);
+        QFETCH(QString, typed);
+        QFETCH(QStringList, frames);
+        QFETCH(QString, moduleId);
+        QFETCH(QString, info);
+        auto window = Open(Admin);
+        QTRY_VERIFY(TheDevice().chargerInfo.m_nVersion > 0);
+        if (connected) {
+            QTest::keyClick(window.get(), Qt::Key_F9);
+            WaitForModule(*window);
+        }
+        QTRY_VERIFY(!TheDevice().link.IsOpen());
+        TheSimCharger().ClearReceivedFrames();
+        OnModal<CInputDlg>([&](CInputDlg& dlg) {
+            QCOMPARE(dlg.Edit().maxLength(), 29);
+            QTest::keyClicks(&dlg.Edit(), typed);
+            QTest::keyClick(&dlg.Edit(), Qt::Key_Return);
+        });
+        MenuItem(window->MenuBar(), command)->trigger();
+        if (!frames.isEmpty())
+            QTRY_COMPARE(Frames(), frames);
+        QTRY_VERIFY(!TheDevice().link.IsOpen());
+        QCOMPARE(Frames(), frames);
+        QTRY_COMPARE(Field(*window, IDC_MODULE_ID)->text(),
+                     connected || !frames.isEmpty() ? moduleId : QString());
+        if (!frames.isEmpty())
+            QCOMPARE(TheDevice().moduleInfo.m_strInfo, info);
+        QVERIFY(m_boxes.isEmpty());
+        Close(*window);
+    }
+
+    // Alt+F6 offers the vendor's parameters for the connected module and writes them on OK;
+    // Shift+Alt+F12 sets the module ID that the list confirms. Nothing is sent when the list has
+    // no (valid) entry, the user declines, or the server fails.
+    void vendorList_data() {
+        QTest::addColumn<bool>("parameters"); // Alt+F6, else Shift+Alt+F12
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("list");
+        QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<QStringList>("boxes"); // caption, part of the text, ...
+        QTest::addColumn<QStringList>("frames");
+        const QByteArray list = "K-1;0;1;1\nK-104233;0;4;60;25;55;22\nK-77;K-77;x\nK-78;K-79\n";
+        const QString app = QCoreApplication::applicationName();
+        QTest::newRow("parameters, OK")
+            << true << "" << 200 << list << QList<int>{IDOK, IDOK}
+            << QStringList{LoadText(TXT_NEW_PARAMETERS), "0;4;60;25;55;22", app,
+                           LoadText(TXT_PARAMETERS_SET)}
+            << QStringList{"SV0;4;60;25;55;22"};
+        QTest::newRow("parameters, Cancel")
+            << true << "" << 200 << list << QList<int>{IDCANCEL}
+            << QStringList{LoadText(TXT_NEW_PARAMETERS), "0;4;60;25;55;22"} << QStringList{};
+        QTest::newRow("parameters, not listed") << true << "" << 200 << QByteArray("K-1;0;1;1\n")
+                                                << QList<int>{} << QStringList{} << QStringList{};
+        QTest::newRow("parameters, invalid entry")
+            << true << "" << 200 << QByteArray("K-104233;0;4;60\n") << QList<int>{IDOK}
+            << QStringList{app, FormatText(TXT_INVALID_PARAMETERS, {"0;4;60"})} << QStringList{};
+        QTest::newRow("parameters, server error")
+            << true << "" << 500 << list << QList<int>{IDOK}
+            << QStringList{LoadText(TXT_UPDATES), "VM_Param.txt with the error 500"}
+            << QStringList{};
+        QTest::newRow("module ID confirmed") << false << "K-77" << 200 << list << QList<int>{}
+                                             << QStringList{} << QStringList{"SP0K-77", "GP"};
+        QTest::newRow("module ID not confirmed")
+            << false << "K-78" << 200 << list << QList<int>{} << QStringList{} << QStringList{};
+        QTest::newRow("module ID not listed")
+            << false << "K-7" << 200 << list << QList<int>{} << QStringList{} << QStringList{};
+    }
+    void vendorList() {
+        QFETCH(bool, parameters);
+        QFETCH(QString, typed);
+        QFETCH(int, status);
+        QFETCH(QByteArray, list);
+        QFETCH(QList<int>, answers);
+        QFETCH(QStringList, boxes);
+        QFETCH(QStringList, frames);
+        HttpResponder server;
+        server.Set(QStringLiteral("/fileadmin/user_upload/Firmware/VM_Param.txt"), list, status);
+        QVERIFY(CRegVT().WriteString(QStringLiteral("ServerOrigin"), server.Origin()));
+        auto window = Open(Patient);
+        WaitForModule(*window);
+        TheSimCharger().ClearReceivedFrames();
+        m_answers = answers;
+        if (parameters) {
+            QTest::keyClick(window.get(), Qt::Key_F6, Qt::AltModifier);
+        } else {
+            OnModal<CInputDlg>([&](CInputDlg& dlg) {
+                QCOMPARE(dlg.windowTitle(), LoadText(TXT_SET_MODULE_ID));
+                QTest::keyClicks(&dlg.Edit(), typed);
+                QTest::keyClick(&dlg.Edit(), Qt::Key_Return);
+            });
+            QTest::keyClick(window.get(), Qt::Key_F12, Qt::ShiftModifier | Qt::AltModifier);
+        }
+        QCOMPARE(server.requests.size(), 1);
+        if (!frames.isEmpty())
+            QTRY_COMPARE(Frames(), frames);
+        QTRY_COMPARE(m_boxes.size(), boxes.size() / 2);
+        QTRY_VERIFY(!TheDevice().link.IsOpen());
+        QCOMPARE(Frames(), frames);
+        for (qsizetype i = 0; i < m_boxes.size(); ++i) {
+            QCOMPARE(m_captions[i], boxes[2 * i]);
+            QVERIFY2(m_boxes[i].contains(boxes[2 * i + 1]), qPrintable(m_boxes[i]));
+        }
+        QCOMPARE(Field(*window, IDC_MODULE_ID)->text(),
+                 frames.contains("GP") ? typed : QStringLiteral("K-104233"));
+        CRegVT().WriteString(QStringLiteral("ServerOrigin"), QString());
+        Close(*window);
+    }
+
     // Commands whose dialogs are still missing say so.
     void unavailableCommands() {
         auto window = Open(Admin, 0);
-        const QList<int> ids{ID_SET_FEEDBACK_THRESHOLDS,
-                             ID_SET_FEEDBACK_MODE,
-                             ID_SET_THRESHOLDS,
-                             ID_SET_PARAMETERS,
-                             ID_SET_MODULE_ID,
-                             ID_SET_INFO,
-                             ID_DEBUG,
-                             ID_VM_UPDATE,
-                             ID_CB_EEPROM,
-                             ID_CB_UPDATE,
-                             ID_PARAMETERS_FROM_LIST,
-                             ID_MODULE_ID_FROM_LIST,
-                             ID_SCRIPT_WINDOW};
+        const QList<int> ids{ID_DEBUG, ID_VM_UPDATE, ID_CB_EEPROM, ID_CB_UPDATE, ID_SCRIPT_WINDOW};
         for (int id : ids)
             QVERIFY(window->OnCommand(id));
         QCOMPARE(m_boxes, QStringList(ids.size(), LoadText(TXT_NOT_AVAILABLE)));
