@@ -18,8 +18,7 @@ CFeedbackModeDlg::CFeedbackModeDlg(QWidget* parent)
     SetCommandId(m_random, IDC_RANDOM);
     m_edit->setEnabled(false);
     m_edit->setMinimumWidth(fontMetrics().horizontalAdvance(u'+') * (CEditPattern::kMaxLength + 4));
-    auto* set = new CKelvoraButton(100, TemplateText("Set"), this);
-    SetCommandId(set, IDC_SET_MODE);
+    auto* set = NewButton(IDC_SET_MODE, TemplateText("Set"), this);
     set->setDefault(true);
 
     auto* grid = new QGridLayout(this);

@@ -32,8 +32,7 @@ CFeedbackThresholdDlg::CFeedbackThresholdDlg(QWidget* parent)
             grid->addWidget(edit, row + 1, column + 1);
         }
     }
-    auto* set = new CKelvoraButton(100, TemplateText("Set thresholds"), this);
-    SetCommandId(set, IDC_SET_VALUES);
+    auto* set = NewButton(IDC_SET_VALUES, TemplateText("Set thresholds"), this);
     set->setDefault(true);
     set->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
     grid->addWidget(set, 1, 3, 2, 1);

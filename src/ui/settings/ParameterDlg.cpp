@@ -11,7 +11,7 @@
 
 CParameterDlg::CParameterDlg(QWidget* parent)
     : CValuesDlg(QStringLiteral("IDD_PARAMETER"), parent), m_list(new QComboBox(this)),
-      m_set(new CKelvoraButton(100, TemplateText("Set"), this)) {
+      m_set(NewButton(IDC_SET_VALUES, TemplateText("Set"), this)) {
     setWindowTitle(TemplateText("Parameter"));
     SetCommandId(m_list, IDC_PARAM_LIST);
     for (int i = 0; i < int(CParamBlock().size()); ++i)
@@ -21,7 +21,6 @@ CParameterDlg::CParameterDlg(QWidget* parent)
     QLineEdit* value = NewNumberEdit(IDC_PARAM_VALUE, this);
     value->setAlignment(Qt::AlignRight);
     value->setMaximumWidth(fontMetrics().horizontalAdvance(u'0') * 10);
-    SetCommandId(m_set, IDC_SET_VALUES);
     m_set->setDefault(true);
     m_set->setEnabled(false);
 

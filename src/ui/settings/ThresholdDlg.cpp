@@ -44,12 +44,10 @@ CThresholdDlg::CThresholdDlg(QWidget* parent)
             grid->addWidget(edit, row + 1, column + 1);
         }
     }
-    auto* set = new CKelvoraButton(100, TemplateText("Set thresholds"), this);
-    SetCommandId(set, IDC_SET_VALUES);
+    auto* set = NewButton(IDC_SET_VALUES, TemplateText("Set thresholds"), this);
     set->setDefault(true);
     grid->addWidget(set, 1, 3, 2, 1);
-    auto* read = new CKelvoraButton(100, TemplateText("Read\nmaxima"), this);
-    SetCommandId(read, IDC_READ_MAXIMA);
+    auto* read = NewButton(IDC_READ_MAXIMA, TemplateText("Read\nmaxima"), this);
     read->setAutoDefault(false);
     grid->addWidget(read, 3, 3, 2, 1);
     for (auto* button : {set, read})

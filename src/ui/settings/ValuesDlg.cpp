@@ -2,6 +2,7 @@
 
 #include "base/Texts.h"
 #include "link/DeviceState.h"
+#include "ui/common/MyButton.h"
 #include "ui/common/ToolTip.h"
 
 #include <QCoreApplication>
@@ -110,6 +111,22 @@ QLineEdit* NewNumberEdit(int id, QWidget* parent) {
 QLineEdit* ReadOnly(int id, QWidget* parent) {
     auto* edit = new QLineEdit(parent);
     edit->setReadOnly(true);
+    // Set apart from the fields to fill in, and left out when tabbing through them.
+    QPalette palette = edit->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    edit->setPalette(palette);
+    edit->setFocusPolicy(Qt::ClickFocus);
     SetCommandId(edit, id);
     return edit;
+}
+
+CKelvoraButton* NewButton(int id, const QString& text, QWidget* parent) {
+    auto* button = new CKelvoraButton(100, text, parent);
+    SetCommandId(button, id);
+    const QFontMetrics metrics = button->fontMetrics();
+    int widest = 0;
+    for (const QString& line : text.split(u'\n'))
+        widest = qMax(widest, metrics.horizontalAdvance(line));
+    button->setMinimumWidth(widest + 4 * metrics.averageCharWidth());
+    return button;
 }

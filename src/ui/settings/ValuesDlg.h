@@ -3,6 +3,7 @@
 #include "link/ConfigCmds.h"
 #include "ui/common/UsbDlg.h"
 
+class CKelvoraButton;
 class QLineEdit;
 
 // The base of the dialogs that show and change the module's parameters. It reads them ("GV")
@@ -46,5 +47,7 @@ private:
 
 // A line edit for a decimal number: only digits can be typed.
 QLineEdit* NewNumberEdit(int id, QWidget* parent);
-// A read-only line edit.
+// A read-only line edit, on the window's background and out of the tab order.
 QLineEdit* ReadOnly(int id, QWidget* parent);
+// A brand button with that command id, wide enough to leave room around its longest line.
+CKelvoraButton* NewButton(int id, const QString& text, QWidget* parent);
