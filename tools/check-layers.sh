@@ -20,7 +20,9 @@ declare -A allowed=(
   [graphs]="base data graphs"
   [ui/common]="base data link graphs ui/common"
   [ui/graphs]="base data link graphs ui/common ui/graphs"
-  [app]="base data link drivers online firmware scripts graphs ui/common ui/graphs app"
+  [ui/service]="base data link graphs ui/common ui/service"
+  [ui/scripts]="base data link scripts graphs ui/common ui/scripts"
+  [app]="base data link drivers online firmware scripts graphs ui/common ui/graphs ui/service ui/scripts app"
   [cli]="base data link drivers online firmware scripts graphs cli"
 )
 

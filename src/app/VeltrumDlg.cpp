@@ -19,6 +19,9 @@
 #include "ui/common/PopupMenu.h"
 #include "ui/graphs/GraphsDlg.h"
 #include "ui/graphs/Merge.h"
+#include "ui/scripts/UsbCommScriptDlg.h"
+#include "ui/service/DebugDlg.h"
+#include "ui/service/EepromDlg.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -313,9 +316,14 @@ bool CVeltrumDlg::OnCommand(int id) {
         m_output->SaveAs();
         return true;
     case ID_SCRIPT_WINDOW:
-        // The command-script window.
         if (m_nRole >= CRegVT::RoleDentist)
-            NotAvailable();
+            OpenWindow(new CUsbCommScriptDlg(this));
+        return true;
+    case ID_DEBUG:
+        OpenWindow(new CDebugDlg(this));
+        return true;
+    case ID_CB_EEPROM:
+        OpenEeprom();
         return true;
     case ID_CREATE_GRAPHS:
         // Configuration and Admin see every module and may add the battery classes.
@@ -329,9 +337,7 @@ bool CVeltrumDlg::OnCommand(int id) {
     case ID_SET_PARAMETERS:          // parameters
     case ID_SET_MODULE_ID:           // module ID
     case ID_SET_INFO:                // info text
-    case ID_DEBUG:                   // test dialog
     case ID_VM_UPDATE:               // module firmware
-    case ID_CB_EEPROM:               // charger chip EEPROM
     case ID_CB_UPDATE:               // charger firmware
     case ID_PARAMETERS_FROM_LIST:    // parameters from the vendor's list
     case ID_MODULE_ID_FROM_LIST:     // module ID from the vendor's list
@@ -455,6 +461,9 @@ void CVeltrumDlg::OnDeviceChange() {
     if (FtdiAccessDenied())
         ShowMessage(FormatText(TXT_NO_ACCESS, {QStringLiteral(VELTRUM_UDEV_RULE)}), MB_OK,
                     QCoreApplication::applicationName());
+    // The chip whose EEPROM the dialog shows is gone.
+    if (m_eeprom)
+        m_eeprom->reject();
     ChooseCharger();
 }
 
@@ -585,6 +594,18 @@ void CVeltrumDlg::PostStateChanged(int what) {
     QMetaObject::invokeMethod(
         target, [target, what] { target->OnMessage(WM_DEV_IDENTITY, what, 0); },
         Qt::QueuedConnection);
+}
+
+void CVeltrumDlg::OpenWindow(QDialog* window) {
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->open();
+}
+
+void CVeltrumDlg::OpenEeprom() {
+    auto* dialog = new CEepromDlg(this);
+    connect(dialog, &QDialog::accepted, this, [] { TheDevice().chargerInfo.Post(); });
+    m_eeprom = dialog;
+    OpenWindow(dialog);
 }
 
 void CVeltrumDlg::NotAvailable() {

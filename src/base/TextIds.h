@@ -120,4 +120,14 @@ enum TextId : int {
     TXT_INVALID_PARAMETERS = 467,
     TXT_TOO_LARGE = 469,
     TXT_SELECT_BASE_FOLDER = 1056,
+
+    // Service windows: test dialog, sensor history, FT240X EEPROM dialog, script window.
+    TXT_ADC_HISTORY = 118,
+    TXT_EEPROM_NOT_READ = 128,
+    TXT_EEPROM_NOT_WRITTEN = 129,
+    TXT_CANCEL_SCRIPT = 136,
+    TXT_RUN_SCRIPT = 137,
+    TXT_HISTORY_BATTERY = 325,
+    TXT_HISTORY_SENSOR = 326,
+    TXT_BCD_UNKNOWN = 490,
 };
