@@ -163,12 +163,13 @@ public:
             ok = ok && ftdi_set_eeprom_value(m_context,
                                              static_cast<ftdi_eeprom_value>(CBUS_FUNCTION_0 + i),
                                              image.cbus[i]) == 0;
-        ok = ok && ftdi_set_eeprom_value(m_context, USE_SERIAL, image.serNumEnable) == 0;
         // libftdi takes non-const strings but only copies them.
         ok = ok &&
              ftdi_eeprom_set_strings(m_context, const_cast<char*>(strings.manufacturer.constData()),
                                      const_cast<char*>(strings.description.constData()),
                                      const_cast<char*>(strings.serial.constData())) == 0;
+        // After the strings: setting a serial number turns libftdi's serial-number flag on.
+        ok = ok && ftdi_set_eeprom_value(m_context, USE_SERIAL, image.serNumEnable) == 0;
         if (!ok || ftdi_eeprom_build(m_context) < 0)
             return false;
         const std::vector<unsigned char> after = Image();

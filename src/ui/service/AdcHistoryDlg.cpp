@@ -18,6 +18,8 @@ CAdcHistoryDlg::CAdcHistoryDlg(const QString& reply, QWidget* parent)
     m_list->setHorizontalHeaderLabels(
         {LoadText(TXT_HISTORY_BATTERY), LoadText(TXT_HISTORY_SENSOR)});
     m_list->verticalHeader()->hide();
+    // Rows as high as a line of text, so that many values fit.
+    m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 6);
     m_list->setShowGrid(true);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
