@@ -35,6 +35,8 @@ public:
     explicit CDigitsField(int id, QWidget* parent) : QLineEdit(parent) {
         SetCommandId(this, id);
         setReadOnly(true);
+        // Reached by a click (to copy the value), not by Tab.
+        setFocusPolicy(Qt::ClickFocus);
         setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     }
     // The x of the first character's left edge.
@@ -49,6 +51,7 @@ public:
 QLineEdit* ValueField(int id, const QString& unit, QWidget* parent) {
     auto* field = WithId(new QLineEdit(parent), id);
     field->setReadOnly(true);
+    field->setFocusPolicy(Qt::ClickFocus);
     field->setPlaceholderText(unit);
     field->setAlignment(Qt::AlignRight);
     field->setMaximumWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 16);
@@ -144,6 +147,7 @@ CDebugDlg::CDebugDlg(QWidget* parent) : CUsbCommDlg(QStringLiteral("IDD_DEBUG"),
     top->addLayout(bottom);
     top->setSizeConstraint(QLayout::SetFixedSize);
 
+    // Tab goes from the address to the buttons and boxes; the value fields take a click only.
     setTabOrder(m_address, m_lowBatt);
 }
 

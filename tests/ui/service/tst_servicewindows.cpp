@@ -223,6 +223,22 @@ private slots:
         Close(*dlg);
     }
 
+    // Tab goes from the address through the buttons and boxes; the read-only values are
+    // left out.
+    void tabOrder() {
+        auto dlg = OpenDebug();
+        QCOMPARE(CommandId(QApplication::focusWidget()), int(IDC_ADDRESS));
+        QList<int> order;
+        for (int i = 0; i < 10; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            order << CommandId(QApplication::focusWidget());
+        }
+        QCOMPARE(order, (QList<int>{IDC_LOW_BATT, IDC_VBAT, IDC_VSENSE, IDC_HISTORY, IDC_LED_GREEN,
+                                    IDC_LED_ORANGE, IDC_MOTOR, IDC_IGNORE_LOW_BATT, IDC_HW_TEST,
+                                    IDC_CONNECT}));
+        Close(*dlg);
+    }
+
     // History shows the module's stored values in the history list, in reply order.
     void historyFromModule() {
         auto dlg = OpenDebug();
