@@ -118,6 +118,15 @@ private slots:
         QTRY_VERIFY(!window->isVisible());
     }
 
+    // Without a charger the window closes at once, also with Esc.
+    void closeWithoutCharger() {
+        TheDevice().link.Select(-1);
+        auto window = Open("KelvoraScript\nCMD\tGP\n");
+        QTest::keyPress(window.get(), Qt::Key_Escape);
+        QTRY_VERIFY(!window->isVisible());
+        QCOMPARE(window->result(), int(IDCANCEL));
+    }
+
     // Closing the window ends a long pause at once.
     void closeDuringLongPause() {
         auto window = Open("KelvoraScript\nPAUSE\t600000\nCMD\tGP\n");
