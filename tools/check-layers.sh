@@ -21,7 +21,9 @@ declare -A allowed=(
   [ui/common]="base data link graphs ui/common"
   [ui/graphs]="base data link graphs ui/common ui/graphs"
   [ui/settings]="base data link online graphs ui/common ui/settings"
-  [app]="base data link drivers online firmware scripts graphs ui/common ui/graphs ui/settings app"
+  [ui/service]="base data link graphs ui/common ui/service"
+  [ui/scripts]="base data link scripts graphs ui/common ui/scripts"
+  [app]="base data link drivers online firmware scripts graphs ui/common ui/graphs ui/settings ui/service ui/scripts app"
   [cli]="base data link drivers online firmware scripts graphs cli"
 )
 

@@ -25,6 +25,9 @@
 #include "ui/settings/ParameterDlg.h"
 #include "ui/settings/ThresholdDlg.h"
 #include "ui/settings/VendorLookup.h"
+#include "ui/scripts/UsbCommScriptDlg.h"
+#include "ui/service/DebugDlg.h"
+#include "ui/service/EepromDlg.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -319,9 +322,14 @@ bool CVeltrumDlg::OnCommand(int id) {
         m_output->SaveAs();
         return true;
     case ID_SCRIPT_WINDOW:
-        // The command-script window.
         if (m_nRole >= CRegVT::RoleDentist)
-            NotAvailable();
+            OpenWindow(new CUsbCommScriptDlg(this));
+        return true;
+    case ID_DEBUG:
+        OpenWindow(new CDebugDlg(this));
+        return true;
+    case ID_CB_EEPROM:
+        OpenEeprom();
         return true;
     case ID_CREATE_GRAPHS:
         // Configuration and Admin see every module and may add the battery classes.
@@ -364,9 +372,7 @@ bool CVeltrumDlg::OnCommand(int id) {
             SetModuleText(m_setId, id);
         return true;
     }
-    case ID_DEBUG:     // test dialog
     case ID_VM_UPDATE: // module firmware
-    case ID_CB_EEPROM: // charger chip EEPROM
     case ID_CB_UPDATE: // charger firmware
         NotAvailable();
         return true;
@@ -493,6 +499,9 @@ void CVeltrumDlg::OnDeviceChange() {
     if (FtdiAccessDenied())
         ShowMessage(FormatText(TXT_NO_ACCESS, {QStringLiteral(VELTRUM_UDEV_RULE)}), MB_OK,
                     QCoreApplication::applicationName());
+    // The chip whose EEPROM the dialog shows is gone.
+    if (m_eeprom)
+        m_eeprom->reject();
     ChooseCharger();
 }
 
@@ -648,6 +657,18 @@ void CVeltrumDlg::PostStateChanged(int what) {
     QMetaObject::invokeMethod(
         target, [target, what] { target->OnMessage(WM_DEV_IDENTITY, what, 0); },
         Qt::QueuedConnection);
+}
+
+void CVeltrumDlg::OpenWindow(QDialog* window) {
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->open();
+}
+
+void CVeltrumDlg::OpenEeprom() {
+    auto* dialog = new CEepromDlg(this);
+    connect(dialog, &QDialog::accepted, this, [] { TheDevice().chargerInfo.Post(); });
+    m_eeprom = dialog;
+    OpenWindow(dialog);
 }
 
 void CVeltrumDlg::NotAvailable() {

@@ -7,6 +7,7 @@
 #include "link/InfoView.h"
 #include "ui/common/UsbDlg.h"
 
+#include <QPointer>
 #include <QTimer>
 
 class CDeviceWatch;
@@ -92,6 +93,10 @@ private:
     void UpdateChargerDisplay();
     void UpdateDeviceDisplay();
     void PostStateChanged(int what);
+    // Opens a service window, modal to the main window; it is deleted when it closes.
+    void OpenWindow(QDialog* window);
+    // The FT240X dialog; the charger is identified again after it programmed the chip.
+    void OpenEeprom();
     void NotAvailable();
     bool ProtocolAllowed() const;
 
@@ -132,4 +137,5 @@ private:
     bool m_bClosing = false;
     QTimer m_timer;
     CDeviceWatch* m_deviceWatch = nullptr;
+    QPointer<QDialog> m_eeprom;
 };

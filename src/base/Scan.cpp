@@ -11,6 +11,41 @@ std::optional<std::int32_t> ScanInt(QStringView text) {
     return static_cast<std::int32_t>(*value);
 }
 
+namespace {
+
+// The value of a hexadecimal digit, -1 for any other character.
+int HexDigit(QChar c) {
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9')
+        return u - u'0';
+    if (u >= u'a' && u <= u'f')
+        return u - u'a' + 10;
+    if (u >= u'A' && u <= u'F')
+        return u - u'A' + 10;
+    return -1;
+}
+
+} // namespace
+
+std::optional<std::uint32_t> ScanHex(QStringView text) {
+    qsizetype i = 0;
+    while (i < text.size() && text[i].isSpace())
+        ++i;
+    if (text.sliced(i).startsWith(u"0x", Qt::CaseInsensitive) && i + 2 < text.size() &&
+        HexDigit(text[i + 2]) >= 0)
+        i += 2;
+    const qsizetype first = i;
+    std::uint64_t value = 0;
+    for (; i < text.size() && HexDigit(text[i]) >= 0; ++i) {
+        value = value * 16 + static_cast<std::uint64_t>(HexDigit(text[i]));
+        if (value > 0xFFFFFFFFu)
+            return std::nullopt;
+    }
+    if (i == first)
+        return std::nullopt;
+    return static_cast<std::uint32_t>(value);
+}
+
 bool ScanOne(QStringView text, double& out) {
     // The longest prefix after blanks that reads as a number, like strtod.
     qsizetype start = 0;

@@ -19,6 +19,9 @@ std::optional<std::uint32_t> ScanUnsigned(QStringView text);
 std::uint16_t ScanUShort(QStringView text);
 // "%d": nothing when there is no digit; values beyond 32 bits wrap.
 std::optional<std::int32_t> ScanInt(QStringView text);
+// "%X" without a sign: blanks, an optional "0x", hexadecimal digits in either case; nothing
+// when there is no digit or the number does not fit into 32 bits.
+std::optional<std::uint32_t> ScanHex(QStringView text);
 // One number at the start of text (after blanks), as the C scanner reads "%lf"; true only
 // when a number was converted.
 bool ScanOne(QStringView text, double& out);

@@ -133,4 +133,13 @@ enum TextId : int {
     TXT_THRESHOLDS_UPDATED = 193,
     TXT_NEW_PARAMETERS = 297,
     TXT_ENTER_INTEGER = 470,
+    // Service windows: test dialog, sensor history, FT240X EEPROM dialog, script window.
+    TXT_ADC_HISTORY = 118,
+    TXT_EEPROM_NOT_READ = 128,
+    TXT_EEPROM_NOT_WRITTEN = 129,
+    TXT_CANCEL_SCRIPT = 136,
+    TXT_RUN_SCRIPT = 137,
+    TXT_HISTORY_BATTERY = 325,
+    TXT_HISTORY_SENSOR = 326,
+    TXT_BCD_UNKNOWN = 490,
 };

@@ -23,27 +23,35 @@ enum class FtOpenError {
     Failed,   // anything else
 };
 
-// The FT-X EEPROM image. The program reads it whole, changes a few fields and programs it back.
+// The FT-X EEPROM image: the fields whose place in the chip's memory is known. The program reads
+// it whole, changes a few fields and programs it back; the rest of the chip's memory keeps what
+// it holds.
 struct FtEepromX {
     std::uint16_t vendorId = 0x0403;
     std::uint16_t productId = 0x6015;
     std::uint8_t serNumEnable = 1;
-    std::uint16_t maxPower = 90; // mA
+    std::uint16_t maxPower = 90; // mA, in the chip's steps of 2 mA
     std::uint8_t selfPowered = 0;
     std::uint8_t remoteWakeup = 0;
     std::uint8_t pullDownEnable = 0;
     std::uint8_t cbus[7] = {0, 0, 0, 0, 0, 0, 0}; // Cbus0..Cbus6, values as in CbusFunctionNames()
-    std::uint8_t bcdEnable = 0;
-    std::uint8_t bcdForceCbusPwren = 0;
-    std::uint8_t bcdDisableSleep = 0;
-    std::uint8_t driverType = 0; // 0 = vendor driver
+
+    bool operator==(const FtEepromX&) const = default;
 };
 
 struct FtEepromStrings {
     QByteArray manufacturer;
     QByteArray description;
     QByteArray serial;
+
+    bool operator==(const FtEepromStrings&) const = default;
 };
+
+// What the charger's chip may be programmed with: manufacturer, description and serial number
+// of at most 43 characters together, and a maximum power of 2 to 500 mA.
+constexpr qsizetype kMaxEepromStrings = 43;
+constexpr int kMinMaxPower = 2;
+constexpr int kMaxMaxPower = 500;
 
 // The CBUS functions in the order of their EEPROM values 0..21.
 const QStringList& CbusFunctionNames();

@@ -15,8 +15,6 @@ constexpr char ETX = 0x03;
 constexpr std::uint32_t kReadSliceMs = 50;
 constexpr std::uint32_t kWriteTimeoutMs = 100;
 constexpr std::uint32_t kTransferSize = 512;
-// Manufacturer, description and serial number together, without terminators.
-constexpr qsizetype kMaxEepromStrings = 43;
 
 } // namespace
 
@@ -210,11 +208,7 @@ bool CUsbLink::ReadEeprom(FtEepromX& image, FtEepromStrings& strings) {
     std::lock_guard guard(m_lock);
     FtOpenError error = FtOpenError::None;
     auto handle = OpenByIndex(m_nDevice, error);
-    if (!handle)
-        return false;
-    if (!handle->ReadEeprom(image, strings))
-        strings = FtEepromStrings();
-    return true;
+    return handle && handle->ReadEeprom(image, strings);
 }
 
 bool CUsbLink::ProgramEeprom(const FtEepromX& image, const FtEepromStrings& strings) {
@@ -224,8 +218,16 @@ bool CUsbLink::ProgramEeprom(const FtEepromX& image, const FtEepromStrings& stri
     std::lock_guard guard(m_lock);
     FtOpenError error = FtOpenError::None;
     auto handle = OpenByIndex(m_nDevice, error);
+    if (!handle)
+        return false;
     FtEepromX written = image;
     written.serNumEnable = 0;
-    written.driverType = 0;
-    return handle && handle->ProgramEeprom(written, strings);
+    written.maxPower &= ~1; // the chip counts in steps of 2 mA
+    if (!handle->ProgramEeprom(written, strings))
+        return false;
+    // A chip that takes the transfer but keeps its old contents (write-protected, worn out)
+    // shows only here.
+    FtEepromX read;
+    FtEepromStrings readStrings;
+    return handle->ReadEeprom(read, readStrings) && read == written && readStrings == strings;
 }

@@ -62,9 +62,12 @@ public:
     // as soon as keepGoing turns false.
     int ReceiveReply(char* buffer, const std::atomic<bool>& keepGoing, int bufferSize);
 
-    // EEPROM of the selected chip; both open and close the chip themselves.
+    // EEPROM of the selected chip; both open and close the chip themselves. Reading fails when
+    // the chip cannot be opened or its EEPROM not be read.
     bool ReadEeprom(FtEepromX& image, FtEepromStrings& strings);
-    // Refused before any transfer when the three strings together have 44 or more characters.
+    // Programs the image with the serial-number string disabled and reads it back; true only
+    // when the chip holds what was written. Refused before any transfer when the three strings
+    // together have more than kMaxEepromStrings characters.
     bool ProgramEeprom(const FtEepromX& image, const FtEepromStrings& strings);
 
 private:

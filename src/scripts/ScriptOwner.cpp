@@ -23,6 +23,7 @@ bool CScriptOwner::Run() {
     if (IsRunning() || !m_script.IsRunnable())
         return false;
     m_script.Prepare();
+    m_bClosed = false;
     m_runner.reset(QThread::create([this] {
         m_script.Run();
         Post([this] { OnRunEnd(); });
@@ -40,6 +41,8 @@ bool CScriptOwner::IsRunning() const {
 }
 
 void CScriptOwner::Close() {
+    if (m_bClosed)
+        return;
     m_script.Cancel();
     m_script.AbortPause();
     m_script.SignalEvent();
@@ -53,6 +56,7 @@ void CScriptOwner::Close() {
     PostExit(m_exit);
     while (!m_bExited)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    m_bClosed = true;
 }
 
 bool CScriptOwner::OnCmdReply(CDevCmdReply& cmd) {

@@ -26,7 +26,8 @@ public:
     // Whether the runner thread is still at work.
     bool IsRunning() const;
     // Ends a run at once (also during a pause) and returns once the runner and the worker have
-    // left the script's commands, dispatching events meanwhile.
+    // left the script's commands, dispatching events meanwhile. Once closed, nothing more
+    // happens until the next Run.
     void Close();
 
     // Logs the reply or the error text, sets the status mark and lets the script go on.
@@ -44,4 +45,5 @@ private:
     CExitDlgCmd m_exit;
     bool m_bStatusOk = true;
     bool m_bExited = false;
+    bool m_bClosed = false;
 };

@@ -2,7 +2,8 @@
 // choice and identification by role, menus by role, arrival and removal, the silent automatic
 // identification, battery lines, the keep-alive clock, erase, feedback on and off, closing during
 // a download, the language menu, the support file and reply dump, the settings dialogs, module
-// ID and info, the vendor's parameter list, unavailable commands and closing through the worker.
+// ID and info, the vendor's parameter list, unavailable commands, the service windows and closing
+// through the worker.
 
 #include "app/SupportFile.h"
 #include "app/VeltrumDlg.h"
@@ -27,6 +28,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -150,6 +152,15 @@ template <typename T> void OnModal(std::function<void(T&)> act) {
             dlg->close();
     });
     timer->start();
+}
+
+// The open dialog of that class among the window's children, or none.
+QDialog* ChildWindow(QWidget& window, const QString& className) {
+    for (auto* dialog : window.findChildren<QDialog*>()) {
+        if (dialog->inherits(className.toLatin1().constData()) && dialog->isVisible())
+            return dialog;
+    }
+    return nullptr;
 }
 
 QString ConnectText(QWidget& window) {
@@ -898,10 +909,72 @@ private slots:
     // Commands whose dialogs are still missing say so.
     void unavailableCommands() {
         auto window = Open(Admin, 0);
-        const QList<int> ids{ID_DEBUG, ID_VM_UPDATE, ID_CB_EEPROM, ID_CB_UPDATE, ID_SCRIPT_WINDOW};
+        const QList<int> ids{ID_VM_UPDATE, ID_CB_UPDATE};
         for (int id : ids)
             QVERIFY(window->OnCommand(id));
         QCOMPARE(m_boxes, QStringList(ids.size(), LoadText(TXT_NOT_AVAILABLE)));
+        Close(*window);
+    }
+
+    // The service commands open their windows: the script window from Dentist on, the test
+    // dialog and the FT240X dialog from the Admin menus.
+    void serviceWindows_data() {
+        QTest::addColumn<int>("role");
+        QTest::addColumn<int>("command");
+        QTest::addColumn<QString>("windowClass");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("script, Plus")
+            << int(Plus) << int(ID_SCRIPT_WINDOW) << "CUsbCommScriptDlg" << false;
+        QTest::newRow("script, Dentist")
+            << int(Dentist) << int(ID_SCRIPT_WINDOW) << "CUsbCommScriptDlg" << true;
+        QTest::newRow("test dialog") << int(Admin) << int(ID_DEBUG) << "CDebugDlg" << true;
+        QTest::newRow("FT240X") << int(Admin) << int(ID_CB_EEPROM) << "CEepromDlg" << true;
+    }
+    void serviceWindows() {
+        QFETCH(int, role);
+        QFETCH(int, command);
+        QFETCH(QString, windowClass);
+        QFETCH(bool, opens);
+        auto window = Open(role);
+        QTRY_VERIFY(TheDevice().chargerInfo.m_nVersion > 0);
+        QVERIFY(window->OnCommand(command));
+        QPointer<QDialog> opened = ChildWindow(*window, windowClass);
+        QCOMPARE(bool(opened), opens);
+        QVERIFY(m_boxes.isEmpty());
+        if (opened) {
+            QVERIFY(opened->isVisible());
+            opened->close();
+            QTRY_VERIFY(!opened);
+        }
+        Close(*window);
+    }
+
+    // After the FT240X dialog programmed the chip, the charger is identified again; unplugging
+    // the charger closes the dialog with Cancel.
+    void eepromDialogAndCharger() {
+        auto window = Open(Admin);
+        QTRY_VERIFY(TheDevice().chargerInfo.m_nVersion > 0);
+        QTRY_VERIFY(!TheDevice().link.IsOpen());
+        TheSimCharger().ClearReceivedFrames();
+        QVERIFY(window->OnCommand(ID_CB_EEPROM));
+        QPointer<QDialog> dialog = ChildWindow(*window, QStringLiteral("CEepromDlg"));
+        QVERIFY(dialog);
+        int result = -1;
+        connect(dialog, &QDialog::finished, this, [&result](int r) { result = r; });
+        Button(*dialog, IDC_EEPROM_PROGRAM)->click();
+        QTRY_VERIFY(!dialog);
+        QCOMPARE(result, int(QDialog::Accepted));
+        QTRY_COMPARE(Frames(), QStringList{"#CGV"});
+
+        QVERIFY(window->OnCommand(ID_CB_EEPROM));
+        dialog = ChildWindow(*window, QStringLiteral("CEepromDlg"));
+        QVERIFY(dialog);
+        connect(dialog, &QDialog::finished, this, [&result](int r) { result = r; });
+        InstallChargers(0);
+        window->OnDeviceChange();
+        QTRY_VERIFY(!dialog);
+        QCOMPARE(result, int(QDialog::Rejected));
+        QVERIFY(m_boxes.isEmpty());
         Close(*window);
     }
 };

@@ -16,6 +16,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <libftdi1/ftdi.h>
+
 #include <atomic>
 #include <thread>
 
@@ -77,6 +79,54 @@ Chip Ftdi(const QString& product, const QString& release, const QString& manufac
         fields << fault;
     return {fields.join(u'\t')};
 }
+
+// The chip's whole EEPROM through libftdi alone, beside the driver: to see and to set the bytes
+// that the driver's fields do not name.
+class RawEeprom {
+public:
+    static constexpr int kSize = 256;
+
+    // The first FT-X chip on the bus.
+    RawEeprom() : m_context(ftdi_new()) {
+        m_open = ftdi_usb_open_desc(m_context, 0x0403, 0x6015, nullptr, nullptr) == 0;
+    }
+    ~RawEeprom() {
+        if (m_open)
+            ftdi_usb_close(m_context);
+        ftdi_free(m_context);
+    }
+    std::vector<unsigned char> Read() {
+        std::vector<unsigned char> image(kSize);
+        if (!m_open || ftdi_read_eeprom(m_context) < 0 || ftdi_eeprom_decode(m_context, 0) < 0 ||
+            ftdi_get_eeprom_buf(m_context, image.data(), kSize) < 0)
+            return {};
+        return image;
+    }
+    // Writes the image with a fresh checksum (every word but the user area 0x12..0x3F).
+    bool Write(std::vector<unsigned char> image) {
+        std::uint16_t checksum = 0xAAAA;
+        for (int word = 0; word < kSize / 2 - 1; ++word) {
+            if (word == 0x12)
+                word = 0x40;
+            checksum ^= static_cast<std::uint16_t>(image[2 * word] | image[2 * word + 1] << 8);
+            checksum = static_cast<std::uint16_t>(checksum << 1 | checksum >> 15);
+        }
+        image[kSize - 2] = static_cast<unsigned char>(checksum);
+        image[kSize - 1] = static_cast<unsigned char>(checksum >> 8);
+        // libftdi writes only an image it has built for the chip it read.
+        if (Read().size() != kSize || ftdi_eeprom_build(m_context) < 0 ||
+            ftdi_set_eeprom_buf(m_context, image.data(), kSize) != 0 ||
+            ftdi_write_eeprom(m_context) != 0) {
+            qWarning("libftdi: %s", ftdi_get_error_string(m_context));
+            return false;
+        }
+        return true;
+    }
+
+private:
+    ftdi_context* m_context;
+    bool m_open = false;
+};
 
 struct Result {
     int status = -1;
@@ -216,6 +266,78 @@ private slots:
         QVERIFY(handle->ReadEeprom(read, strings));
         QCOMPARE(read.maxPower, 400);
         QCOMPARE(strings.serial, QByteArray("FTEE"));
+    }
+
+    // Programming changes the fields it names (power, serial-number enable, CBUS5 and CBUS6,
+    // the strings) and keeps every other bit of the chip as it was, also those libftdi sets to
+    // defaults of its own when it builds an image (configuration byte 0, drive strengths).
+    void eepromProgramKeepsOtherBits() {
+        ChargerPty pty;
+        Attach({Ftdi("6015", "1000", "Kelvora GmbH", "FTKB", pty.Path())});
+        CFtdiDriver driver;
+        driver.DeviceTypes();
+        std::vector<unsigned char> seeded;
+        {
+            RawEeprom raw;
+            seeded = raw.Read();
+            QCOMPARE(int(seeded.size()), RawEeprom::kSize);
+            seeded[0x00] = 0x87;
+            seeded[0x0C] = 0x55;
+            QVERIFY(raw.Write(seeded));
+            seeded = raw.Read();
+            QCOMPARE(seeded[0x00], 0x87);
+        }
+        FtOpenError error = FtOpenError::None;
+        auto handle = driver.Open(0, error);
+        QVERIFY(handle);
+        FtEepromX image;
+        FtEepromStrings strings;
+        QVERIFY(handle->ReadEeprom(image, strings));
+        QCOMPARE(image.cbus[5], 5);
+        QCOMPARE(image.cbus[6], 4);
+        image.maxPower = 400;
+        image.serNumEnable = 0;
+        image.cbus[5] = 18; // BITBANG_WR
+        image.cbus[6] = 17; // VBUS_SENSE
+        QVERIFY(handle->ProgramEeprom(image, {"Kelvora GmbH", "Vareriz-Ezu", "B-17"}));
+        handle.reset();
+
+        const std::vector<unsigned char> programmed = RawEeprom().Read();
+        QCOMPARE(int(programmed.size()), RawEeprom::kSize);
+        QList<int> changed;
+        for (int i = 0; i < 0x0E; ++i)
+            if (programmed[i] != seeded[i])
+                changed << i;
+        for (int i = 0x14; i < 0xA0; ++i)
+            if (programmed[i] != seeded[i])
+                changed << i;
+        QCOMPARE(changed, (QList<int>{0x09, 0x0A, 0x1F, 0x20}));
+        QCOMPARE(programmed[0x09], 200); // 400 mA in 2 mA steps
+        QCOMPARE(programmed[0x0A] & 0x08, 0);
+        QCOMPARE(programmed[0x1F], 18);
+        QCOMPARE(programmed[0x20], 17);
+
+        handle = driver.Open(0, error);
+        QVERIFY(handle);
+        FtEepromX read;
+        QVERIFY(handle->ReadEeprom(read, strings));
+        QCOMPARE(strings.serial, QByteArray("B-17"));
+        QCOMPARE(read.cbus[5], 18);
+        QCOMPARE(read.cbus[6], 17);
+        handle.reset();
+
+        // The link's programming, which counts only what reads back as written.
+        CUsbLink link;
+        std::vector<std::unique_ptr<CFtDriver>> drivers;
+        drivers.push_back(std::make_unique<CFtdiDriver>());
+        link.SetDrivers(std::move(drivers));
+        link.Enumerate(false);
+        link.Select(0);
+        read.maxPower = 250;
+        QVERIFY(link.ProgramEeprom(read, {"Kelvora GmbH", "Vareriz-Ezu", "B-18"}));
+        QVERIFY(link.ReadEeprom(read, strings));
+        QCOMPARE(read.maxPower, 250);
+        QCOMPARE(strings.serial, QByteArray("B-18"));
     }
 
     // Why a chip could not be opened: another handle holds it, or the user may not open it.

@@ -7,6 +7,7 @@
 #include "support/CliRunner.h"
 #include "support/RawPty.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <poll.h>
@@ -245,6 +246,52 @@ private slots:
 
         first.reset();
         QVERIFY(driver.Open(0, error));
+    }
+
+    // "eeprom" prints the chip's fields; "--set" programs them only with --yes and under the
+    // dialog's rules, and the simulated chip keeps them in its state file for the next run.
+    void eepromRoundTrip() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        CliRunner cli;
+        cli.env.insert(QStringLiteral("KELVORA_SIMULATOR"), QStringLiteral("1"));
+        cli.env.insert(QStringLiteral("KELVORA_SIM_STATE"),
+                       dir.filePath(QStringLiteral("sim.ini")));
+        cli.env.remove(QStringLiteral("KELVORA_SERIAL_PORTS"));
+        auto fields = [](const CliResult& r) { return r.Out().split(u'\n', Qt::SkipEmptyParts); };
+
+        const CliResult factory = cli.Run({QStringLiteral("eeprom")}, 10000);
+        QCOMPARE(factory.status, 0);
+        for (const char* line :
+             {"manufacturer: Kelvora GmbH", "description: Vareriz-Ezu", "serial: SIM0001",
+              "maxPower: 400", "cbus5: SLEEP", "cbus6: PWREN"})
+            QVERIFY2(fields(factory).contains(QLatin1String(line)), qPrintable(factory.Out()));
+
+        const QStringList set{QStringLiteral("eeprom"), QStringLiteral("--set"),
+                              QStringLiteral("serial=B-17"), QStringLiteral("cbus5=BITBANG_WR"),
+                              QStringLiteral("maxPower=250")};
+        QCOMPARE(cli.Run(set, 10000).status, 2);
+        const QList<QStringList> refused{
+            {QStringLiteral("serial=") + QString(21, u'7')}, // 44 characters together
+            {QStringLiteral("maxPower=501")},
+            {QStringLiteral("cbus6=22")},
+            {QStringLiteral("colour=red")}};
+        for (const QStringList& args : refused) {
+            const CliResult r =
+                cli.Run(QStringList{QStringLiteral("eeprom"), QStringLiteral("--set")}
+                            << args << QStringLiteral("--yes"),
+                        10000);
+            QVERIFY2(r.status == 2 && !r.err.isEmpty(), qPrintable(args.join(u' ')));
+        }
+        QCOMPARE(fields(cli.Run({QStringLiteral("eeprom")}, 10000)), fields(factory));
+
+        const CliResult programmed = cli.Run(set + QStringList{QStringLiteral("--yes")}, 10000);
+        QCOMPARE(programmed.status, 0);
+        const CliResult again = cli.Run({QStringLiteral("eeprom")}, 10000);
+        QCOMPARE(fields(again), fields(programmed));
+        for (const char* line : {"serial: B-17", "cbus5: BITBANG_WR", "maxPower: 250",
+                                 "cbus6: PWREN", "serialNumberEnable: 0"})
+            QVERIFY2(fields(again).contains(QLatin1String(line)), qPrintable(again.Out()));
     }
 };
 

@@ -17,6 +17,8 @@ struct FakeChip {
     bool opens = true;
     FtOpenError openError = FtOpenError::Busy; // why it does not open
     bool eepromReadable = true;
+    FtEepromX image;
+    bool keepsOldContents = false; // takes a programming without storing it
     // (delay before the byte in ms, byte); a negative delay makes the read fail.
     std::deque<std::pair<int, char>> incoming;
     QByteArray written;
@@ -55,12 +57,17 @@ public:
         return true;
     }
     void Write(const char* data, std::uint32_t size) override { m_chip.written.append(data, size); }
-    bool ReadEeprom(FtEepromX&, FtEepromStrings& strings) override {
+    bool ReadEeprom(FtEepromX& image, FtEepromStrings& strings) override {
+        image = m_chip.image;
         strings = m_chip.strings;
         return m_chip.eepromReadable;
     }
-    bool ProgramEeprom(const FtEepromX&, const FtEepromStrings&) override {
+    bool ProgramEeprom(const FtEepromX& image, const FtEepromStrings& strings) override {
         ++m_chip.programmed;
+        if (!m_chip.keepsOldContents) {
+            m_chip.image = image;
+            m_chip.strings = strings;
+        }
         return true;
     }
 
@@ -292,6 +299,37 @@ private slots:
         QCOMPARE(chips[0].programmed, 0);
         QVERIFY(link.ProgramEeprom(image, {"Kelvora GmbH", "Vareriz-Ezu", QByteArray(20, '1')}));
         QCOMPARE(chips[0].programmed, 1);
+    }
+
+    // Programming writes the serial-number string disabled and power in the chip's 2 mA steps,
+    // and counts only when the chip reads back what was written; an unreadable EEPROM is a
+    // failed read, not an empty one.
+    void eepromProgramReadsBack() {
+        std::vector<FakeChip> chips(1);
+        CUsbLink link;
+        Install(link, chips);
+        link.Enumerate(false);
+        link.Select(0);
+        FtEepromX image;
+        image.maxPower = 401;
+        image.cbus[5] = 18;
+        const FtEepromStrings strings{"Kelvora GmbH", "Vareriz-Ezu", "B7"};
+        QVERIFY(link.ProgramEeprom(image, strings));
+        FtEepromX read;
+        FtEepromStrings readStrings;
+        QVERIFY(link.ReadEeprom(read, readStrings));
+        QCOMPARE(readStrings, strings);
+        QCOMPARE(read.serNumEnable, 0);
+        QCOMPARE(read.maxPower, 400);
+        QCOMPARE(read.cbus[5], 18);
+
+        chips[0].keepsOldContents = true;
+        image.maxPower = 300;
+        QVERIFY(!link.ProgramEeprom(image, strings));
+        chips[0].keepsOldContents = false;
+        chips[0].eepromReadable = false;
+        QVERIFY(!link.ReadEeprom(read, readStrings));
+        QVERIFY(!link.ProgramEeprom(image, strings));
     }
 
     void cbusValues() {

@@ -2,6 +2,9 @@
 
 #include <QDeadlineTimer>
 
+#include <algorithm>
+#include <vector>
+
 #include <libftdi1/ftdi.h>
 #include <libusb.h>
 
@@ -10,6 +13,32 @@ namespace {
 constexpr int kFtdiVendor = 0x0403;
 constexpr int kFtxRelease = 0x1000;
 constexpr int kStringSize = 44;
+
+// Where libftdi keeps things in an FT-X EEPROM (its ftdi_eeprom_build and ftdi_eeprom_decode):
+// the CBUS0..CBUS6 functions in one byte each from 0x1A, the offsets and lengths of the three
+// string descriptors in 0x0E..0x13 and the descriptors themselves from 0xA0, and a checksum in
+// the last word over every word except the user area, words 0x12..0x3F.
+constexpr int kCbusBytes = 0x1A;
+constexpr int kStringPointers = 0x0E;
+constexpr int kStringPointersEnd = 0x14;
+constexpr int kStringArea = 0xA0;
+constexpr int kUserAreaWords = 0x12;
+constexpr int kUserAreaWordsEnd = 0x40;
+// The size of libftdi's EEPROM buffer.
+constexpr int kMaxEepromSize = 256;
+
+// libftdi's checksum of an FT-X image of size bytes, stored in its last word.
+void StoreChecksum(unsigned char* image, int size) {
+    std::uint16_t checksum = 0xAAAA;
+    for (int word = 0; word < size / 2 - 1; ++word) {
+        if (word == kUserAreaWords)
+            word = kUserAreaWordsEnd;
+        checksum ^= static_cast<std::uint16_t>(image[2 * word] | image[2 * word + 1] << 8);
+        checksum = static_cast<std::uint16_t>(checksum << 1 | checksum >> 15);
+    }
+    image[size - 2] = static_cast<unsigned char>(checksum);
+    image[size - 1] = static_cast<unsigned char>(checksum >> 8);
+}
 
 // Why ftdi_usb_open_dev failed. libftdi reports only which step failed; for a failed
 // libusb_open the device is asked once more to learn libusb's reason.
@@ -98,11 +127,10 @@ public:
         get(SELF_POWERED, image.selfPowered);
         get(REMOTE_WAKEUP, image.remoteWakeup);
         get(SUSPEND_PULL_DOWNS, image.pullDownEnable);
-        for (int i = 0; i < 7; ++i)
-            get(static_cast<ftdi_eeprom_value>(CBUS_FUNCTION_0 + i), image.cbus[i]);
-        int driver = 0;
-        if (ftdi_get_eeprom_value(m_context, CHANNEL_A_DRIVER, &driver) == 0)
-            image.driverType = driver ? 1 : 0;
+        const std::vector<unsigned char> raw = Image();
+        if (raw.empty())
+            return false;
+        std::copy_n(raw.begin() + kCbusBytes, std::size(image.cbus), image.cbus);
         char manufacturer[kStringSize] = {};
         char description[kStringSize] = {};
         char serial[kStringSize] = {};
@@ -112,26 +140,66 @@ public:
         strings = {QByteArray(manufacturer), QByteArray(description), QByteArray(serial)};
         return true;
     }
+
+    // libftdi builds a whole image from the fields it knows and sets the rest to its own
+    // defaults, among them configuration bits whose meaning it does not know. So the image is
+    // built twice, as read and with the new values, and only the bits that the new values
+    // change go into the chip's contents; the string descriptors are taken whole.
     bool ProgramEeprom(const FtEepromX& image, const FtEepromStrings& strings) override {
         if (ftdi_read_eeprom(m_context) < 0 || ftdi_eeprom_decode(m_context, 0) < 0)
             return false;
+        std::vector<unsigned char> chip = Image();
+        if (chip.empty())
+            return false;
+        for (int i = 0; i < int(std::size(image.cbus)); ++i)
+            ftdi_set_eeprom_value(m_context, static_cast<ftdi_eeprom_value>(CBUS_FUNCTION_0 + i),
+                                  chip[kCbusBytes + i]);
+        if (ftdi_eeprom_build(m_context) < 0)
+            return false;
+        const std::vector<unsigned char> before = Image();
+
         bool ok = ftdi_set_eeprom_value(m_context, MAX_POWER, image.maxPower) == 0;
-        for (int i = 0; i < 7; ++i)
+        for (int i = 0; i < int(std::size(image.cbus)); ++i)
             ok = ok && ftdi_set_eeprom_value(m_context,
                                              static_cast<ftdi_eeprom_value>(CBUS_FUNCTION_0 + i),
                                              image.cbus[i]) == 0;
-        ok = ok && ftdi_set_eeprom_value(m_context, USE_SERIAL, image.serNumEnable) == 0;
-        ok = ok && ftdi_set_eeprom_value(m_context, CHANNEL_A_DRIVER,
-                                         image.driverType ? DRIVER_VCP : 0) == 0;
         // libftdi takes non-const strings but only copies them.
         ok = ok &&
              ftdi_eeprom_set_strings(m_context, const_cast<char*>(strings.manufacturer.constData()),
                                      const_cast<char*>(strings.description.constData()),
                                      const_cast<char*>(strings.serial.constData())) == 0;
-        return ok && ftdi_eeprom_build(m_context) >= 0 && ftdi_write_eeprom(m_context) == 0;
+        // After the strings: setting a serial number turns libftdi's serial-number flag on.
+        ok = ok && ftdi_set_eeprom_value(m_context, USE_SERIAL, image.serNumEnable) == 0;
+        if (!ok || ftdi_eeprom_build(m_context) < 0)
+            return false;
+        const std::vector<unsigned char> after = Image();
+
+        const int size = int(chip.size());
+        for (int i = 0; i < size - 2; ++i) {
+            const bool strings =
+                (i >= kStringPointers && i < kStringPointersEnd) || i >= kStringArea;
+            const unsigned char changed = strings ? 0xFF : before[i] ^ after[i];
+            chip[i] = static_cast<unsigned char>((chip[i] & ~changed) | (after[i] & changed));
+        }
+        StoreChecksum(chip.data(), size);
+        return ftdi_set_eeprom_buf(m_context, chip.data(), size) == 0 &&
+               ftdi_write_eeprom(m_context) == 0;
     }
 
 private:
+    // The EEPROM image in libftdi's buffer, as large as the chip's EEPROM; empty when libftdi
+    // knows no size.
+    std::vector<unsigned char> Image() const {
+        int size = 0;
+        if (ftdi_get_eeprom_value(m_context, CHIP_SIZE, &size) != 0 || size <= kStringArea ||
+            size > kMaxEepromSize)
+            return {};
+        std::vector<unsigned char> image(kMaxEepromSize);
+        ftdi_get_eeprom_buf(m_context, image.data(), kMaxEepromSize);
+        image.resize(static_cast<std::size_t>(size));
+        return image;
+    }
+
     ftdi_context* m_context;
     std::uint32_t m_readTimeout = 300;
 };

@@ -4,7 +4,12 @@
 #include "link/DeviceState.h"
 #include "link/UsbLink.h"
 
+#include <QSettings>
+
 namespace {
+
+// The EEPROM's keys in the state file.
+const QString kEepromGroup = QStringLiteral("eeprom");
 
 class CSimHandle : public CFtHandle {
 public:
@@ -21,14 +26,10 @@ public:
     }
     void Write(const char* data, std::uint32_t size) override { m_charger.Write(data, size); }
     bool ReadEeprom(FtEepromX& image, FtEepromStrings& strings) override {
-        image = m_charger.eeprom;
-        strings = m_charger.eepromStrings;
-        return true;
+        return m_charger.ReadEeprom(image, strings);
     }
     bool ProgramEeprom(const FtEepromX& image, const FtEepromStrings& strings) override {
-        m_charger.eeprom = image;
-        m_charger.eepromStrings = strings;
-        return true;
+        return m_charger.ProgramEeprom(image, strings);
     }
 
 private:
@@ -44,8 +45,58 @@ CSimCharger& TheSimCharger() {
 }
 
 CSimCharger::CSimCharger() : m_statePath(qEnvironmentVariable("KELVORA_SIM_STATE")) {
-    if (!m_statePath.isEmpty())
-        m_module.LoadState(m_statePath);
+    m_eeprom.serNumEnable = 0;
+    m_eeprom.maxPower = 400;
+    m_eeprom.cbus[5] = 5; // SLEEP
+    m_eeprom.cbus[6] = 4; // PWREN
+    if (m_statePath.isEmpty())
+        return;
+    m_module.LoadState(m_statePath);
+    QSettings state(m_statePath, QSettings::IniFormat);
+    state.beginGroup(kEepromGroup);
+    if (!state.contains(QStringLiteral("serial")))
+        return;
+    m_eepromStrings.manufacturer = state.value(QStringLiteral("manufacturer")).toByteArray();
+    m_eepromStrings.description = state.value(QStringLiteral("description")).toByteArray();
+    m_eepromStrings.serial = state.value(QStringLiteral("serial")).toByteArray();
+    m_eeprom.maxPower =
+        static_cast<std::uint16_t>(state.value(QStringLiteral("maxPower")).toUInt());
+    m_eeprom.serNumEnable =
+        static_cast<std::uint8_t>(state.value(QStringLiteral("serialNumberEnable")).toUInt());
+    const QStringList cbus = state.value(QStringLiteral("cbus")).toStringList();
+    for (int i = 0; i < cbus.size() && i < 7; ++i)
+        m_eeprom.cbus[i] = static_cast<std::uint8_t>(cbus[i].toUInt());
+}
+
+bool CSimCharger::ReadEeprom(FtEepromX& image, FtEepromStrings& strings) const {
+    std::lock_guard guard(m_lock);
+    if (m_faults.eepromUnreadable)
+        return false;
+    image = m_eeprom;
+    strings = m_eepromStrings;
+    return true;
+}
+
+bool CSimCharger::ProgramEeprom(const FtEepromX& image, const FtEepromStrings& strings) {
+    std::lock_guard guard(m_lock);
+    if (m_faults.eepromIgnoresWrites)
+        return true;
+    m_eeprom = image;
+    m_eepromStrings = strings;
+    if (m_statePath.isEmpty())
+        return true;
+    QSettings state(m_statePath, QSettings::IniFormat);
+    state.beginGroup(kEepromGroup);
+    state.setValue(QStringLiteral("manufacturer"), strings.manufacturer);
+    state.setValue(QStringLiteral("description"), strings.description);
+    state.setValue(QStringLiteral("serial"), strings.serial);
+    state.setValue(QStringLiteral("maxPower"), image.maxPower);
+    state.setValue(QStringLiteral("serialNumberEnable"), image.serNumEnable);
+    QStringList cbus;
+    for (const std::uint8_t value : image.cbus)
+        cbus << QString::number(value);
+    state.setValue(QStringLiteral("cbus"), cbus);
+    return true;
 }
 
 std::optional<CSimReply> CSimCharger::AnswerCharger(const QByteArray& text) {

@@ -23,6 +23,8 @@ struct CSimFaults {
     int byteDelayMs = 0;         // gap before each byte of a reply
     int loaderReplies = 0;       // the next n boot-loader replies are loaderReply instead
     QByteArray loaderReply = "12";
+    bool eepromUnreadable = false;    // reading the EEPROM fails
+    bool eepromIgnoresWrites = false; // programming is acknowledged but changes nothing
 };
 
 // The simulated charger ("SIM0001"): it parses the frames written to it and queues framed
@@ -31,7 +33,8 @@ class CSimCharger {
 public:
     static constexpr const char* kSerial = "SIM0001";
 
-    // With KELVORA_SIM_STATE naming a file, the module keeps its state there between runs.
+    // With KELVORA_SIM_STATE naming a file, the module and the chip's EEPROM keep their state
+    // there between runs.
     CSimCharger();
 
     // Writing side of the chip.
@@ -50,8 +53,9 @@ public:
         return f(m_module);
     }
 
-    FtEepromX eeprom;
-    FtEepromStrings eepromStrings{"Kelvora GmbH", "Vareriz-Ezu", kSerial};
+    // The chip's EEPROM, as the maker programmed it.
+    bool ReadEeprom(FtEepromX& image, FtEepromStrings& strings) const;
+    bool ProgramEeprom(const FtEepromX& image, const FtEepromStrings& strings);
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -68,6 +72,8 @@ private:
     CSimFaults m_faults;
     QString m_statePath;
     CSimModule m_module;
+    FtEepromX m_eeprom;
+    FtEepromStrings m_eepromStrings{"Kelvora GmbH", "Vareriz-Ezu", kSerial};
     QByteArray m_storedSerial = kSerial;
     QByteArray m_chargerVersion = "1.4";
     bool m_chargerLoader = false;

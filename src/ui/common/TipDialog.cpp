@@ -41,6 +41,7 @@ const QList<CAccelerator>& Accelerators() {
         {"Alt+F6", ID_PARAMETERS_FROM_LIST},
         {"Shift+Alt+F12", ID_MODULE_ID_FROM_LIST},
         {"Shift+Ctrl+Alt+F2", ID_REPLY_DUMP},
+        {"Shift+Ctrl+F6", ID_HW_TEST_16},
     };
     return table;
 }
