@@ -34,6 +34,8 @@ void WaitForWorker(const bool& started, const bool& done, const std::function<vo
     watchdog.start(kStartLimitMs);
     while (!done)
         loop.processEvents(QEventLoop::WaitForMoreEvents);
+    // The caller may destroy the command once this returns.
+    WaitForWorkerToPass();
 }
 
 CCliSession::CCliSession(const CliOptions& options) : m_options(options) {

@@ -6,6 +6,9 @@
 #include "link/DeviceState.h"
 #include "link/UsbLink.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
+
 void CQueue::Add(CDevCmd* cmd) {
     {
         std::lock_guard guard(m_lock);
@@ -126,6 +129,29 @@ void CCommWorker::PostEndDialog(CCmdOwner* owner, int result) {
         owner = m_pMainOwner;
     if (owner)
         owner->Post([owner, result] { owner->OnEndDialog(result); });
+}
+
+namespace {
+
+// Notes that the worker reached it and wakes the waiting thread's event loop.
+class CWorkerMark : public CDevCmd {
+public:
+    CWorkerMark() : CDevCmd(QString()) {}
+    void Execute() override {
+        m_bReached = true;
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [] {}, Qt::QueuedConnection);
+    }
+    std::atomic<bool> m_bReached{false};
+};
+
+} // namespace
+
+void WaitForWorkerToPass() {
+    CWorkerMark mark;
+    mark.Post();
+    while (!mark.m_bReached)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 void PostExit(CExitDlgCmd& cmd) {

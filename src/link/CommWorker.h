@@ -92,6 +92,11 @@ private:
 // A communication dialog closes: the queue is dropped and the dialog ends once the worker has
 // left the aborted command (at once when no charger is selected).
 void PostExit(CExitDlgCmd& cmd);
+// Runs the calling thread's events until the worker has passed a mark queued behind every
+// waiting command; afterwards it holds none of them. An owner hears that its command is done
+// from the last reply, before the worker's command-end notice: whoever destroys the command
+// then waits here first. The worker must be running.
+void WaitForWorkerToPass();
 // The program ends: the queue is dropped, "EC" goes to a selected charger and the worker stops;
 // the main owner then receives OnEndDialog.
 void PostTerminate(CTerminateCmd& cmd);

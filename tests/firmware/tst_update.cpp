@@ -13,8 +13,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <atomic>
-
 #include <sys/stat.h>
 
 namespace {
@@ -23,25 +21,12 @@ const QString kRecord1 = QStringLiteral(":10010000214601360121470136007EFE09D219
 const QString kRecord2 = QStringLiteral(":100110002146017E17C20001FF5F16002148011928");
 const QString kEof = QStringLiteral(":00000001FF");
 
-// A command that only notes that the worker reached it, after every command queued before it.
-class Marker : public CDevCmd {
-public:
-    Marker() : CDevCmd(QString()) {}
-    void Execute() override { reached = true; }
-    std::atomic<bool> reached{false};
-};
-
 class Update : public CUpdateProcedure {
 public:
     using CUpdateProcedure::CUpdateProcedure;
     // The transfer reports its end while the worker still holds the command for its last
     // notification: wait until the worker has let go of it before it is destroyed.
-    ~Update() override {
-        Marker marker;
-        marker.Post();
-        if (!QTest::qWaitFor([&] { return marker.reached.load(); }, 10000))
-            qFatal("the worker did not reach the end of the update's commands");
-    }
+    ~Update() override { WaitForWorkerToPass(); }
     void OnProgress(const QString& text) override {
         progress << text;
         if (onProgress)
