@@ -12,7 +12,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 packages=(
   build-essential cmake ninja-build pkg-config clang-format
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libftdi1-dev libusb-1.0-0-dev zlib1g-dev
+  libftdi1-dev libusb-1.0-0-dev zlib1g-dev libzip-dev
   fonts-liberation2 xvfb xauth
 )
 

@@ -20,7 +20,8 @@ declare -A allowed=(
   [graphs]="base data graphs"
   [ui/common]="base data link graphs ui/common"
   [ui/graphs]="base data link graphs ui/common ui/graphs"
-  [app]="base data link drivers online firmware scripts graphs ui/common ui/graphs app"
+  [ui/update]="base data link online firmware graphs ui/common ui/update"
+  [app]="base data link drivers online firmware scripts graphs ui/common ui/graphs ui/update app"
   [cli]="base data link drivers online firmware scripts graphs cli"
 )
 

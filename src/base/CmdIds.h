@@ -89,4 +89,15 @@ enum CmdId : int {
     ID_NO_TEST_BURSTS = 32902,
     ID_MODULE_ID_FROM_LIST = 32903,
     ID_SAVE_STATISTICS = 32950,
+
+    // Updates: the firmware update windows and the Updates menu.
+    IDC_UPDATE_WARNING = 1064,
+    IDC_UPDATE_START = 1070,
+    IDC_UPDATE_WAIT = 1071,
+    IDC_UPDATE_PROGRESS = 1072,
+    IDC_DATA_UPLOADED = 1099,
+    IDC_UPDATE_CONFIRM = 1100,
+    ID_PROGRAM_UPDATE = 32808,
+    ID_WEB_CB_UPDATE = 32895,
+    ID_WEB_VM_UPDATE = 32896,
 };

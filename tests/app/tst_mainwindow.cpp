@@ -691,9 +691,7 @@ private slots:
                              ID_SET_MODULE_ID,
                              ID_SET_INFO,
                              ID_DEBUG,
-                             ID_VM_UPDATE,
                              ID_CB_EEPROM,
-                             ID_CB_UPDATE,
                              ID_PARAMETERS_FROM_LIST,
                              ID_MODULE_ID_FROM_LIST,
                              ID_SCRIPT_WINDOW};
