@@ -101,9 +101,13 @@ bool CProgramPackage::Install(std::uint64_t ownVersion) {
 }
 
 QString CProgramPackage::Unpack(const QString& staging) const {
+    // Without libzip's strict check that local and central headers agree: the release zip
+    // (written by libarchive) differs in their extra fields. Names, sizes and types come from the
+    // central directory and are checked below; every entry's data is checked against its CRC
+    // and its size as it is read.
     int error = 0;
     const std::unique_ptr<zip_t, ZipCloser> archive(
-        zip_open(QFile::encodeName(m_strZip).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &error));
+        zip_open(QFile::encodeName(m_strZip).constData(), ZIP_RDONLY, &error));
     if (!archive) {
         zip_error_t reason;
         zip_error_init_with_code(&reason, error);

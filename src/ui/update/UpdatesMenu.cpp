@@ -12,6 +12,9 @@ CUpdatesMenu::CUpdatesMenu(QMenuBar& bar, CMenuTip& tips)
     // A bar of its own in the corner keeps the menu at the right end in every style, also
     // where the main bar goes to the desktop's global menu.
     m_corner->setNativeMenuBar(false);
+    // No frame or spacing of its own: the main bar keeps as much room for its menus as it can.
+    m_corner->setStyleSheet(
+        QStringLiteral("QMenuBar { margin: 0px; padding: 0px; spacing: 0px; }"));
     bar.setCornerWidget(m_corner, Qt::TopRightCorner);
     m_corner->hide();
     QObject::connect(m_corner, &QMenuBar::triggered, &bar, &QMenuBar::triggered);
