@@ -294,11 +294,12 @@ private slots:
         TheSimCharger().ClearReceivedFrames();
         bool chosen = false;
         QTimer chooser;
+        // Types the path into the file name field, which the dialog takes as it stands (a
+        // selection in its list would wait until the dialog has read the folder).
         connect(&chooser, &QTimer::timeout, this, [&] {
-            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-                dialog && !chosen) {
+            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
                 chosen = true;
-                dialog->selectFile(path);
+                dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
                 static_cast<QDialog*>(dialog)->accept();
             }
         });

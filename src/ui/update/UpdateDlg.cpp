@@ -4,6 +4,8 @@
 #include "firmware/IntelHexFile.h"
 #include "graphs/Brand.h"
 #include "graphs/Logos.h"
+#include "link/CommWorker.h"
+#include "link/DeviceState.h"
 #include "ui/common/MyButton.h"
 #include "ui/common/ToolTip.h"
 
@@ -28,6 +30,14 @@ private:
     CUpdateDlg& m_dlg;
 };
 
+// Ends the window with IDOK once the worker has taken it from the queue, that is after the
+// worker has finished its last look at the update command, which the window owns.
+class CUpdateDlg::CDoneCmd : public CDevCmdNoReply {
+public:
+    CDoneCmd() : CDevCmdNoReply(QString()) {}
+    void Execute() override { TheDevice().worker.PostEndDialog(m_pOwner, IDOK); }
+};
+
 namespace {
 
 void Teal(QWidget* w) {
@@ -43,7 +53,7 @@ CUpdateDlg::CUpdateDlg(bool charger, const QString& name, CIntelHexFile& image, 
                        std::function<void()> upload)
     : CUsbCommDlg(QStringLiteral("IDD_UPDATE"), parent),
       m_procedure(std::make_unique<CProcedure>(*this, charger, name, image)),
-      m_upload(std::move(upload)) {
+      m_done(std::make_unique<CDoneCmd>()), m_upload(std::move(upload)) {
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     setWindowTitle(LoadText(charger ? TXT_CHARGER : TXT_MODULE));
     setWindowIcon(ProgramIcon());
@@ -152,8 +162,10 @@ void CUpdateDlg::OnFinished(bool ok) {
         ShowTransfer(false);
         return;
     }
-    // Ends once the worker has left the last exchange.
-    Post([this] { OnEndDialog(IDOK); });
+    // Ends through the queue: ending at once would free the update command while the worker
+    // still reports its end.
+    m_done->m_pOwner = this;
+    m_done->Post();
 }
 
 QString ChooseFirmwareImage(QWidget* parent, const QString& folder) {

@@ -43,11 +43,13 @@ protected:
 
 private:
     class CProcedure;
+    class CDoneCmd;
 
     void Start();
     void ShowTransfer(bool on);
 
     std::unique_ptr<CProcedure> m_procedure;
+    std::unique_ptr<CDoneCmd> m_done;
     std::function<void()> m_upload;
     bool m_bTransferring = false;
     CKelvoraButton* m_update = nullptr;

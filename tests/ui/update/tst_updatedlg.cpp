@@ -171,8 +171,8 @@ private slots:
     }
 
     // An image of three records: the loader start and three records, each shown by its start
-    // while it is sent, then "Ready" and the window ends with IDOK. Charger texts go without
-    // the checksum line, module texts with it.
+    // while it is sent, then "Ready" and the window ends with IDOK once the worker has left the
+    // last exchange. Charger texts go without the checksum line, module texts with it.
     void transfer_data() {
         QTest::addColumn<bool>("charger");
         QTest::newRow("charger") << true;
