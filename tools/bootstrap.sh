@@ -3,6 +3,8 @@
 #   tools/bootstrap.sh demo   build a release and start veltrum against the simulated charger
 #                             (without a display: run veltrum-cli against it)
 #   tools/bootstrap.sh test   build with AddressSanitizer and UBSan and run the whole test suite
+#   tools/bootstrap.sh package  build a release and make the Debian package and the release zip
+#                             in build/package/packages
 set -euo pipefail
 
 mode=${1:-demo}
@@ -12,9 +14,11 @@ jobs=$(nproc 2>/dev/null || echo 2)
 packages=(
   build-essential cmake ninja-build pkg-config clang-format
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libftdi1-dev libusb-1.0-0-dev zlib1g-dev
+  libftdi1-dev libusb-1.0-0-dev zlib1g-dev libzip-dev
   fonts-liberation2 xvfb xauth
 )
+# cpack reads the Debian package's dependencies with dpkg-shlibdeps, which needs file.
+[ "$mode" != package ] || packages+=(dpkg-dev file)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -64,8 +68,17 @@ case "$mode" in
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
     ctest --test-dir "$root/build/test" --output-on-failure -j "$jobs"
     ;;
+  package)
+    out="$root/build/package"
+    cmake -S "$root" -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+          -DVELTRUM_BUILD_TESTS=OFF -DVELTRUM_BUILD_BENCH=OFF
+    cmake --build "$out" -j "$jobs"
+    rm -rf "$out/packages"
+    (cd "$out" && cpack)
+    ls -l "$out/packages"
+    ;;
   *)
-    echo "usage: $0 demo|test" >&2
+    echo "usage: $0 demo|test|package" >&2
     exit 2
     ;;
 esac

@@ -23,7 +23,8 @@ declare -A allowed=(
   [ui/settings]="base data link online graphs ui/common ui/settings"
   [ui/service]="base data link graphs ui/common ui/service"
   [ui/scripts]="base data link scripts graphs ui/common ui/scripts"
-  [app]="base data link drivers online firmware scripts graphs ui/common ui/graphs ui/settings ui/service ui/scripts app"
+  [ui/update]="base data link online firmware graphs ui/common ui/update"
+  [app]="base data link drivers online firmware scripts graphs ui/common ui/graphs ui/settings ui/service ui/scripts ui/update app"
   [cli]="base data link drivers online firmware scripts graphs cli"
 )
 

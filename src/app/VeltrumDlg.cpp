@@ -6,11 +6,15 @@
 #include "base/Reg.h"
 #include "base/Texts.h"
 #include "data/NameIndex.h"
+#include "firmware/IntelHexFile.h"
+#include "firmware/UpdateProcedure.h"
 #include "graphs/Logos.h"
 #include "link/CommWorker.h"
 #include "link/DeviceState.h"
 #include "link/InfoCmd.h"
 #include "link/UsbLink.h"
+#include "online/FirmwareNames.h"
+#include "online/OnlineState.h"
 #include "ui/common/AboutDlg.h"
 #include "ui/common/FolderPicker.h"
 #include "ui/common/MyButton.h"
@@ -28,6 +32,9 @@
 #include "ui/scripts/UsbCommScriptDlg.h"
 #include "ui/service/DebugDlg.h"
 #include "ui/service/EepromDlg.h"
+#include "ui/update/ProgramUpdate.h"
+#include "ui/update/UpdateDlg.h"
+#include "ui/update/UpdatesMenu.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -76,8 +83,9 @@ QAction* FindAction(QMenuBar& bar, int id) {
 
 } // namespace
 
-CVeltrumDlg::CVeltrumDlg(int role, QWidget* parent)
+CVeltrumDlg::CVeltrumDlg(int role, COnlineState* online, QWidget* parent)
     : CUsbCommDlg(QStringLiteral("IDD_VELTRUM"), parent), m_nRole(role),
+      m_strProgramPath(ProgramPath()), m_online(online),
       m_control(role, [this](CChargerControl::Change change) { OnIdentityChange(change); }) {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -95,6 +103,7 @@ CVeltrumDlg::CVeltrumDlg(int role, QWidget* parent)
 }
 
 CVeltrumDlg::~CVeltrumDlg() {
+    SetTransferView(nullptr);
     if (TheDevice().worker.MainOwner() == this)
         TheDevice().worker.SetMainOwner(nullptr);
     SetProtocolHandler(nullptr);
@@ -196,6 +205,7 @@ void CVeltrumDlg::OnInitDialog() {
     qputenv("TMP", QFile::encodeName(BaseFolder()));
     LoadNameIndex(BaseFolder());
 
+    SetTransferView(&m_transferProgress);
     BuildMenus();
     setWindowTitle(QStringLiteral("Kelvora Veltrum - ") + LoadText(TXT_ROLE_PATIENT + m_nRole + 1));
 
@@ -210,6 +220,18 @@ void CVeltrumDlg::OnInitDialog() {
     ChooseCharger();
     UpdateDeviceDisplay();
     m_upload->setFocus();
+    // The vendor server is asked once the window is up, and the charger is identified
+    // meanwhile: a slow server or an error message never holds the window back.
+    QTimer::singleShot(0, this, [this] { StartOnline(); });
+}
+
+void CVeltrumDlg::StartOnline() {
+    if (!m_online)
+        return;
+    m_online->Start([this] { RebuildUpdatesMenu(); });
+    if (!m_online->InternetAvailable())
+        ShowMessageId(TXT_NO_INTERNET);
+    RebuildUpdatesMenu();
 }
 
 void CVeltrumDlg::BuildMenus() {
@@ -264,6 +286,8 @@ void CVeltrumDlg::BuildMenus() {
     }
     connect(m_menuBar, &QMenuBar::triggered, this,
             [this](QAction* action) { OnCommand(CommandId(action)); });
+    if (m_online)
+        m_updatesMenu = std::make_unique<CUpdatesMenu>(*m_menuBar, MenuTip());
 }
 
 bool CVeltrumDlg::ProtocolAllowed() const {
@@ -337,6 +361,17 @@ bool CVeltrumDlg::OnCommand(int id) {
                     TheDevice().moduleInfo.m_strModuleId, m_nRole > CRegVT::RoleDentist, NameOrId,
                     this);
         return true;
+    case ID_CB_UPDATE:
+    case ID_WEB_CB_UPDATE:
+        ChargerUpdate(id == ID_WEB_CB_UPDATE);
+        return true;
+    case ID_VM_UPDATE:
+    case ID_WEB_VM_UPDATE:
+        ModuleUpdate(id == ID_WEB_VM_UPDATE);
+        return true;
+    case ID_PROGRAM_UPDATE:
+        ProgramUpdate();
+        return true;
     case ID_SET_FEEDBACK_THRESHOLDS: {
         CFeedbackThresholdDlg dlg(this);
         dlg.exec();
@@ -372,10 +407,6 @@ bool CVeltrumDlg::OnCommand(int id) {
             SetModuleText(m_setId, id);
         return true;
     }
-    case ID_VM_UPDATE: // module firmware
-    case ID_CB_UPDATE: // charger firmware
-        NotAvailable();
-        return true;
     default:
         return CUsbCommDlg::OnCommand(id);
     }
@@ -400,11 +431,22 @@ bool CVeltrumDlg::GetTipText(int id, QString& text) {
         text = FormatText(TXT_LOGO_TIP, {VersionText()});
         return true;
     case IDC_CHARGERS:
-        text = TheDevice().chargerInfo.m_strVersion;
+    case IDC_MODULE_ID: {
+        const bool charger = id == IDC_CHARGERS;
+        const CInfoCmd& info = charger ? static_cast<const CInfoCmd&>(TheDevice().chargerInfo)
+                                       : TheDevice().moduleInfo;
+        text = charger ? info.m_strVersion : TheDevice().moduleInfo.m_strInfo;
+        // The family of the identified firmware and its newest version on the server.
+        const QString family = charger ? ChargerFirmwareFamily(info.m_nHwVariant)
+                                       : ModuleFirmwareFamily(info.m_nHwVariant);
+        const std::uint32_t newest = m_online ? m_online->NewestFirmware(family) : 0;
+        if (info.m_nVersion >= 0 && newest > 0) {
+            if (!text.isEmpty())
+                text += u'\n';
+            text += FormatText(TXT_NEWEST_FIRMWARE, {family + u' ' + FirmwareVersionText(newest)});
+        }
         return true;
-    case IDC_MODULE_ID:
-        text = TheDevice().moduleInfo.m_strInfo;
-        return true;
+    }
     default:
         return false;
     }
@@ -543,6 +585,7 @@ void CVeltrumDlg::OnIdentityChange(CChargerControl::Change change) {
     PostStateChanged(change);
     UpdateChargerDisplay();
     UpdateDeviceDisplay();
+    RebuildUpdatesMenu();
 }
 
 void CVeltrumDlg::Download() {
@@ -628,10 +671,100 @@ void CVeltrumDlg::ChangeLanguage(const QString& code) {
     const bool german = StartLanguage(QLocale::system().name()) == Language::German;
     if (QAction* item = FindAction(*m_menuBar, german ? ID_LANGUAGE_GERMAN : ID_LANGUAGE_ENGLISH))
         item->setChecked(true);
-    if (!saved || ShowMessageId(TXT_RESTART, MB_YESNO) != IDYES)
-        return;
-    QProcess::startDetached(ProgramPath(), QCoreApplication::arguments().mid(1));
+    if (saved && ShowMessageId(TXT_RESTART, MB_YESNO) == IDYES)
+        Restart();
+}
+
+void CVeltrumDlg::Restart() {
+    QProcess::startDetached(m_strProgramPath, QCoreApplication::arguments().mid(1));
     OnClose();
+}
+
+void CVeltrumDlg::RebuildUpdatesMenu() {
+    if (!m_updatesMenu)
+        return;
+    const CInfoCmdCB& cb = TheDevice().chargerInfo;
+    const CInfoCmdVM& vm = TheDevice().moduleInfo;
+    const CFirmwareTarget module{ModuleFirmwareFamily(vm.m_nHwVariant), vm.m_nVersion};
+    const CFirmwareTarget charger{ChargerFirmwareFamily(cb.m_nHwVariant), cb.m_nVersion};
+    CUpdatesOffer offer;
+    offer.mask = m_online->Offers(module, charger);
+    if (offer.mask & COnlineState::OFFER_PROGRAM)
+        offer.program = VersionNumberText(m_online->ServerVersion());
+    if (offer.mask & COnlineState::OFFER_MODULE)
+        offer.module = FirmwareVersionText(m_online->NewestFirmware(module.family));
+    if (offer.mask & COnlineState::OFFER_CHARGER)
+        offer.charger = FirmwareVersionText(m_online->NewestFirmware(charger.family));
+    m_updatesMenu->Show(offer);
+}
+
+void CVeltrumDlg::ProgramUpdate() {
+    if (!m_online)
+        return;
+    if (RunProgramUpdate(*m_online, m_strProgramPath)) {
+        RebuildUpdatesMenu();
+        if (ShowMessageId(TXT_RESTART, MB_YESNO) == IDYES)
+            Restart();
+    }
+}
+
+void CVeltrumDlg::ChargerUpdate(bool web) {
+    std::unique_ptr<CIntelHexFile> image;
+    QString name;
+    if (web) {
+        const QString family = ChargerFirmwareFamily(TheDevice().chargerInfo.m_nHwVariant);
+        const std::uint32_t newest = m_online ? m_online->NewestFirmware(family) : 0;
+        if (newest == 0)
+            return;
+        name = FirmwareFileName(family, newest);
+        image = std::make_unique<CRemoteIntelHexFile>();
+    } else {
+        name = ChooseFirmwareImage(this, BaseFolder());
+        if (name.isEmpty())
+            return;
+        image = std::make_unique<CLocalIntelHexFile>();
+    }
+    CUpdateVorozizEvuDlg dialog(name, *image, this);
+    const int result = dialog.exec();
+    // The charger leaves its loader; the new firmware then identifies itself.
+    m_exitComm.Post();
+    if (result == IDOK)
+        ShowMessage(FormatText(TXT_FIRMWARE_UPDATED, {LoadText(TXT_CHARGER)}), MB_OK,
+                    QCoreApplication::applicationName());
+    TheDevice().chargerInfo.Post();
+    m_menuBar->update();
+}
+
+void CVeltrumDlg::ModuleUpdate(bool web) {
+    std::unique_ptr<CIntelHexFile> image;
+    QString name;
+    if (web) {
+        const CInfoCmdVM& module = TheDevice().moduleInfo;
+        if (module.m_nBatteryMv < CUpdateProcedure::kMinBatteryMv) {
+            ShowMessageId(TXT_BATTERY_TOO_LOW);
+            return;
+        }
+        const QString family = ModuleFirmwareFamily(module.m_nHwVariant);
+        const std::uint32_t newest = m_online ? m_online->NewestFirmware(family) : 0;
+        if (newest == 0)
+            return;
+        name = FirmwareFileName(family, newest);
+        image = std::make_unique<CRemoteIntelHexFile>();
+    } else {
+        name = ChooseFirmwareImage(this, BaseFolder());
+        if (name.isEmpty())
+            return;
+        image = std::make_unique<CLocalIntelHexFile>();
+    }
+    CUpdateVibModuleDlg dialog(name, *image, this, [this] { Download(); });
+    const int result = dialog.exec();
+    // The module restarts with its new firmware: it is identified anew in every case.
+    m_control.Disconnect();
+    if (result == IDOK)
+        ShowMessage(FormatText(TXT_FIRMWARE_UPDATED, {LoadText(TXT_MODULE)}), MB_OK,
+                    QCoreApplication::applicationName());
+    m_control.Connect();
+    m_menuBar->update();
 }
 
 void CVeltrumDlg::UpdateChargerDisplay() {
@@ -669,10 +802,6 @@ void CVeltrumDlg::OpenEeprom() {
     connect(dialog, &QDialog::accepted, this, [] { TheDevice().chargerInfo.Post(); });
     m_eeprom = dialog;
     OpenWindow(dialog);
-}
-
-void CVeltrumDlg::NotAvailable() {
-    ShowMessageId(TXT_NOT_AVAILABLE);
 }
 
 void CVeltrumDlg::Clear() {

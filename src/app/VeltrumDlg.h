@@ -6,13 +6,18 @@
 #include "link/GetDataCmd.h"
 #include "link/InfoView.h"
 #include "ui/common/UsbDlg.h"
+#include "ui/update/TransferProgress.h"
 
 #include <QPointer>
 #include <QTimer>
 
+#include <memory>
+
 class CDeviceWatch;
 class CKelvoraButton;
+class COnlineState;
 class COutput;
+class CUpdatesMenu;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -27,8 +32,9 @@ class QMenuBar;
 class CVeltrumDlg : public CUsbCommDlg, private CInfoView {
     Q_OBJECT
 public:
-    // role: CRegVT::Role, fixed for the process.
-    explicit CVeltrumDlg(int role, QWidget* parent = nullptr);
+    // role: CRegVT::Role, fixed for the process. online: what the vendor server offers, with
+    // the network watcher; without it the window offers no updates.
+    explicit CVeltrumDlg(int role, COnlineState* online = nullptr, QWidget* parent = nullptr);
     ~CVeltrumDlg() override;
 
     int Role() const { return m_nRole; }
@@ -58,6 +64,8 @@ public:
     COutput& Output() { return *m_output; }
     QComboBox& Chargers() { return *m_chargers; }
     QMenuBar& MenuBar() { return *m_menuBar; }
+    // Null without online state.
+    CUpdatesMenu* UpdatesMenu() { return m_updatesMenu.get(); }
 
 public slots:
     // Enter and Esc do not close the main window.
@@ -90,6 +98,17 @@ private:
     void ReplyDump();
     void ToggleProtocol();
     void ChangeLanguage(const QString& code);
+    // Starts the program anew with the same arguments and closes this one.
+    void Restart();
+    // Reads what the vendor server offers, follows the connectivity from now on and says once
+    // when there is no internet.
+    void StartOnline();
+    // The Updates menu for what the server offers now.
+    void RebuildUpdatesMenu();
+    void ProgramUpdate();
+    // The firmware updates of charger and module from a local file or the server's newest.
+    void ChargerUpdate(bool web);
+    void ModuleUpdate(bool web);
     void UpdateChargerDisplay();
     void UpdateDeviceDisplay();
     void PostStateChanged(int what);
@@ -97,7 +116,6 @@ private:
     void OpenWindow(QDialog* window);
     // The FT240X dialog; the charger is identified again after it programmed the chip.
     void OpenEeprom();
-    void NotAvailable();
     bool ProtocolAllowed() const;
 
     // CInfoView: the output list.
@@ -105,6 +123,11 @@ private:
     void AddText(const QString& text) override;
 
     const int m_nRole;
+    // Taken at the start: the file may be renamed by the program's own update.
+    const QString m_strProgramPath;
+    COnlineState* const m_online;
+    std::unique_ptr<CUpdatesMenu> m_updatesMenu;
+    CTransferProgress m_transferProgress;
     QMenuBar* m_menuBar = nullptr;
     CKelvoraButton* m_connect = nullptr;
     CKelvoraButton* m_upload = nullptr;
@@ -130,6 +153,7 @@ private:
     CSetInfoCmd m_setInfo;
     CSetValuesCmd m_setValues;
     CTerminateCmd m_terminate;
+    CExitCommCmd m_exitComm;
     CChargerControl m_control;
 
     // Between the download's start and its end; the window closes only after it.

@@ -5,6 +5,8 @@
 #include "base/Reg.h"
 #include "data/NameIndex.h"
 #include "drivers/ChargerDrivers.h"
+#include "online/NetworkEvents.h"
+#include "online/OnlineState.h"
 
 #include <QInputDialog>
 
@@ -18,7 +20,9 @@ int main(int argc, char** argv) {
                                                    QLineEdit::Normal, initial, &ok);
         return ok ? std::optional(text) : std::nullopt;
     });
-    CVeltrumDlg window(CRegVT().Role());
+    CSystemNetworkEvents network;
+    COnlineState online(network);
+    CVeltrumDlg window(CRegVT().Role(), &online);
     window.exec();
     return 0;
 }

@@ -142,4 +142,14 @@ enum CmdId : int {
     IDC_LOAD_SCRIPT = 1179,
     IDC_RUN_SCRIPT = 1180,
     ID_HW_TEST_16 = 32899,
+    // Updates: the firmware update windows and the Updates menu.
+    IDC_UPDATE_WARNING = 1064,
+    IDC_UPDATE_START = 1070,
+    IDC_UPDATE_WAIT = 1071,
+    IDC_UPDATE_PROGRESS = 1072,
+    IDC_DATA_UPLOADED = 1099,
+    IDC_UPDATE_CONFIRM = 1100,
+    ID_PROGRAM_UPDATE = 32808,
+    ID_WEB_CB_UPDATE = 32895,
+    ID_WEB_VM_UPDATE = 32896,
 };

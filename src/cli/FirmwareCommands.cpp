@@ -22,8 +22,6 @@
 
 namespace {
 
-constexpr std::uint16_t kMinBatteryMv = 3600;
-
 // Writes every message box to stderr and answers it as the session does: OK, or Cancel.
 class CPrintMessages {
 public:
@@ -113,7 +111,7 @@ int Update(const CliOptions& options, const QStringList& args) {
         if (!session.Run(charger ? static_cast<CDevCmdReply&>(TheDevice().chargerInfo)
                                  : TheDevice().moduleInfo))
             return EXIT_FAILED;
-        if (!charger && TheDevice().moduleInfo.m_nBatteryMv < kMinBatteryMv)
+        if (!charger && TheDevice().moduleInfo.m_nBatteryMv < CUpdateProcedure::kMinBatteryMv)
             return Failure(LoadText(TXT_BATTERY_TOO_LOW));
         name = NewestImage(charger);
         if (name.isEmpty())

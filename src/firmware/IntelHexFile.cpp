@@ -109,7 +109,7 @@ int CLocalIntelHexFile::ReadLines(const QString& path, QStringList& lines) {
 int CRemoteIntelHexFile::ReadLines(const QString& name, QStringList& lines) {
     QString line;
     if (!m_http.OpenFirmwareFile(name, line))
-        return TXT_NOT_FOUND_OR_INVALID;
+        return m_http.Cancelled() ? kCancelled : TXT_NOT_FOUND_OR_INVALID;
     do {
         lines.append(line);
     } while (m_http.ReadLine(line));

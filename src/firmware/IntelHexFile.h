@@ -21,7 +21,9 @@ public:
     // (and m_strLine empty) when it cannot be read or is no complete image.
     bool Open(const QString& name);
     // After a failed Open, the string-table id of the message that says why, with %1 for the
-    // name: 275 "not found or invalid", or what is wrong with a local file.
+    // name: 275 "not found or invalid", or what is wrong with a local file; kCancelled when the
+    // user cancelled the download, which needs no message.
+    static constexpr int kCancelled = -1;
     int OpenError() const { return m_nOpenError; }
     // Loads the next record line; false at the end, and then m_strLine is empty.
     bool NextLine();
@@ -35,7 +37,7 @@ public:
 
 protected:
     // Every line of the image, without line ends; 0, or the id of the message that says why the
-    // image cannot be read completely.
+    // image cannot be read completely, or kCancelled.
     virtual int ReadLines(const QString& name, QStringList& lines) = 0;
 
 private:

@@ -19,8 +19,9 @@ CUpdateProcedure::CUpdateProcedure(bool charger, const QString& name, CIntelHexF
 
 bool CUpdateProcedure::Start() {
     if (!m_image.Open(m_strName)) {
-        ShowMessage(FormatText(m_image.OpenError(), {m_strName}), MB_OK,
-                    QCoreApplication::applicationName());
+        if (m_image.OpenError() != CIntelHexFile::kCancelled)
+            ShowMessage(FormatText(m_image.OpenError(), {m_strName}), MB_OK,
+                        QCoreApplication::applicationName());
         return false;
     }
     m_cmd.SetStart();

@@ -14,12 +14,17 @@ class CIntelHexFile;
 // Like every owner it must live on a thread that runs an event loop.
 class CUpdateProcedure : public CCommOwner {
 public:
+    // The module's battery voltage (mV) below which its update from the server is refused: the
+    // module must not run empty while its flash is rewritten.
+    static constexpr std::uint16_t kMinBatteryMv = 3600;
+
     // name is the path or the server's file name of the image, which is not yet open.
     CUpdateProcedure(bool charger, const QString& name, CIntelHexFile& image);
 
     // Opens the image and posts the loader start; false, after a message (275 "not found or
     // invalid", or what is wrong with the file), when the image cannot be read or is no
-    // complete image (then nothing is sent).
+    // complete image, and without one when the user cancelled its download (then nothing is
+    // sent).
     bool Start();
 
     bool OnCmdOk(CDevCmdReply& cmd) override;

@@ -12,8 +12,6 @@
 #include <QTimer>
 #include <QUrl>
 
-#include <algorithm>
-#include <cstring>
 #include <memory>
 
 namespace {
@@ -23,6 +21,8 @@ constexpr int kSilenceTimeoutMs = 30000;
 constexpr qint64 kBlockSize = 4096;
 // More redirects than this count as a loop.
 constexpr qsizetype kMaxRedirects = 10;
+
+CTransferView* g_view = nullptr;
 
 void ReportError(const QString& text) {
     ShowMessage(text, MB_OK, LoadText(TXT_UPDATES));
@@ -71,6 +71,10 @@ bool ScanVersion(const QString& entry, const QString& prefix, int count, std::ui
 
 } // namespace
 
+void SetTransferView(CTransferView* view) {
+    g_view = view;
+}
+
 CKelvoraHttp::CKelvoraHttp() = default;
 
 CKelvoraHttp::CKelvoraHttp(std::chrono::milliseconds listDeadline,
@@ -96,14 +100,23 @@ bool CKelvoraHttp::IsAllowedUrl(const QUrl& url) {
     return url.scheme() == u"http" && QHostAddress(url.host()).isLoopback();
 }
 
-bool CKelvoraHttp::OpenUrl(const QString& path, std::chrono::milliseconds deadline) {
+bool CKelvoraHttp::OpenUrl(const QString& path, Kind kind) {
+    return Fetch(path, kind, nullptr);
+}
+
+bool CKelvoraHttp::Fetch(const QString& path, Kind kind, QIODevice* sink) {
     Close();
+    m_bCancelled = false;
     const QUrl url(ServerOrigin() + path);
     const QString shown = url.toDisplayString();
     if (!IsAllowedUrl(url)) {
         ReportError(FormatText(TXT_ADDRESS_NOT_ALLOWED, {shown}));
         return false;
     }
+    const std::chrono::milliseconds deadline = kind == Kind::List ? m_listDeadline : m_fileDeadline;
+    const qint64 maxSize = kind == Kind::List    ? kMaxListSize
+                           : kind == Kind::Image ? kMaxImageSize
+                                                 : kMaxPackageSize;
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
                          QNetworkRequest::AlwaysNetwork);
@@ -138,7 +151,7 @@ bool CKelvoraHttp::OpenUrl(const QString& path, std::chrono::milliseconds deadli
     });
     bool tooLarge = false;
     const auto checkSize = [&](qint64 size) {
-        if (size > kMaxSize) {
+        if (size > maxSize) {
             tooLarge = true;
             loop.quit();
         }
@@ -146,8 +159,26 @@ bool CKelvoraHttp::OpenUrl(const QString& path, std::chrono::milliseconds deadli
     QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, &loop, [&] {
         checkSize(reply->header(QNetworkRequest::ContentLengthHeader).toLongLong());
     });
+    CTransferView* view = g_view;
     QObject::connect(reply.get(), &QNetworkReply::downloadProgress, &loop,
-                     [&](qint64 received, qint64) { checkSize(received); });
+                     [&](qint64 received, qint64 total) {
+                         checkSize(received);
+                         if (view)
+                             view->Progress(received, total);
+                     });
+    // The body goes into the sink as it arrives; its start stays here to be looked at.
+    QString writeError;
+    const auto drain = [&] {
+        const QByteArray chunk = reply->readAll();
+        if (m_data.size() < kBlockSize)
+            m_data += chunk.left(kBlockSize - m_data.size());
+        if (sink->write(chunk) != chunk.size()) {
+            writeError = sink->errorString();
+            loop.quit();
+        }
+    };
+    if (sink)
+        QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, drain);
     // The transfer timeout of the request restarts with every byte; this one does not.
     bool timedOut = false;
     QTimer timer;
@@ -157,14 +188,25 @@ bool CKelvoraHttp::OpenUrl(const QString& path, std::chrono::milliseconds deadli
         loop.quit();
     });
     if (!reply->isFinished()) {
+        const QString name = url.path().mid(url.path().lastIndexOf(u'/') + 1);
+        const bool interactive = view && view->Begin(name, kind != Kind::List, [&] {
+            m_bCancelled = true;
+            loop.quit();
+        });
         timer.start(deadline);
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        loop.exec(interactive ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+        if (view)
+            view->End();
     }
     QObject::disconnect(reply.get(), nullptr, &loop, nullptr);
     if (!reply->isFinished())
         reply->abort();
+    else if (sink && writeError.isEmpty() && !tooLarge)
+        drain();
 
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (m_bCancelled)
+        return false;
     if (timedOut) {
         const auto seconds = (deadline.count() + 999) / 1000;
         ReportError(FormatText(TXT_SERVER_NO_ANSWER, {shown, QString::number(seconds)}));
@@ -193,12 +235,16 @@ bool CKelvoraHttp::OpenUrl(const QString& path, std::chrono::milliseconds deadli
                                {shown, (QString::number(status) + u' ' + reason).trimmed()}));
         return false;
     }
-    // No connection, a failed TLS handshake, a silence that was too long.
+    // No connection, a failed TLS handshake, a silence that was too long, an answer cut short.
     if (reply->error() != QNetworkReply::NoError) {
         ReportError(FormatText(TXT_SERVER_UNREACHABLE, {shown, reply->errorString()}));
         return false;
     }
-    QByteArray body = reply->readAll();
+    if (!writeError.isEmpty()) {
+        ReportError(FormatText(TXT_FILE_NOT_SAVED, {url.fileName(), writeError}));
+        return false;
+    }
+    QByteArray body = sink ? m_data : reply->readAll();
     if (body.isEmpty()) {
         ReportError(FormatText(TXT_SERVER_FILE_EMPTY, {shown}));
         return false;
@@ -224,15 +270,6 @@ bool CKelvoraHttp::ReadLine(QString& line) {
     return true;
 }
 
-qint64 CKelvoraHttp::Read(char* buffer, qint64 size) {
-    if (m_strPath.isEmpty() || size <= 0)
-        return 0;
-    const qint64 count = std::min<qint64>(size, m_data.size() - m_nPos);
-    std::memcpy(buffer, m_data.constData() + m_nPos, static_cast<std::size_t>(count));
-    m_nPos += count;
-    return count;
-}
-
 void CKelvoraHttp::Close() {
     m_strPath.clear();
     m_data.clear();
@@ -251,7 +288,7 @@ int CKelvoraHttp::ReadVersionList(const QString& folderPath, QStringList& list) 
     list.clear();
     const QString path =
         QStringLiteral("/fileadmin/user_upload") + folderPath + QStringLiteral("Versions.txt");
-    if (!OpenUrl(path, m_listDeadline))
+    if (!OpenUrl(path, Kind::List))
         return 0;
     QString line;
     ReadLine(line); // there is one: an empty answer does not open
@@ -290,7 +327,7 @@ bool CKelvoraHttp::LookupParameters(const QString& key, QString& value) {
     if (key.isEmpty())
         return false;
     const QString path = QString::fromLatin1(kFirmwareFolder) + QStringLiteral("VM_Param.txt");
-    if (!OpenUrl(path, m_listDeadline))
+    if (!OpenUrl(path, Kind::List))
         return false;
     QString line;
     bool found = false;
@@ -311,7 +348,7 @@ bool CKelvoraHttp::LookupParameters(const QString& key, QString& value) {
 
 bool CKelvoraHttp::OpenFirmwareFile(const QString& name, QString& firstLine) {
     const QString path = QString::fromLatin1(kFirmwareFolder) + name;
-    if (!OpenUrl(path, m_fileDeadline))
+    if (!OpenUrl(path, Kind::Image))
         return false;
     if (!ReadLine(firstLine)) {
         Close();
@@ -322,22 +359,23 @@ bool CKelvoraHttp::OpenFirmwareFile(const QString& name, QString& firstLine) {
 
 bool CKelvoraHttp::DownloadProgramFile(const QString& name, const QString& folder) {
     const QString path = QString::fromLatin1(kSoftwareFolder) + name;
-    if (!OpenUrl(path, m_fileDeadline))
-        return false;
-    char block[kBlockSize];
-    qint64 count = Read(block, kBlockSize);
-    if (count == 0 || IsErrorPage(FromAnsi(QByteArrayView(block, count)), path)) {
-        Close();
-        return false;
-    }
-    // Written under a temporary name and renamed at the end: a failed download never leaves a
-    // partial package behind.
+    // Written under a temporary name and renamed at the end: a failed or cancelled download
+    // never leaves a partial package behind.
     QSaveFile file(folder + u'/' + name);
-    bool ok = file.open(QIODevice::WriteOnly);
-    while (ok && count > 0) {
-        ok = file.write(block, count) == count;
-        count = Read(block, kBlockSize);
+    if (!file.open(QIODevice::WriteOnly)) {
+        ReportError(FormatText(TXT_FILE_NOT_SAVED, {file.fileName(), file.errorString()}));
+        return false;
     }
+    if (!Fetch(path, Kind::Package, &file))
+        return false;
+    // The start of the body: a web page instead of the package is no package.
+    const bool errorPage = IsErrorPage(FromAnsi(m_data), path);
     Close();
-    return ok && file.commit();
+    if (errorPage)
+        return false;
+    if (!file.commit()) {
+        ReportError(FormatText(TXT_FILE_NOT_SAVED, {file.fileName(), file.errorString()}));
+        return false;
+    }
+    return true;
 }

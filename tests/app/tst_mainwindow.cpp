@@ -2,7 +2,7 @@
 // choice and identification by role, menus by role, arrival and removal, the silent automatic
 // identification, battery lines, the keep-alive clock, erase, feedback on and off, closing during
 // a download, the language menu, the support file and reply dump, the settings dialogs, module
-// ID and info, the vendor's parameter list, unavailable commands, the service windows and closing
+// ID and info, the vendor's parameter list, the service windows and closing
 // through the worker.
 
 #include "app/SupportFile.h"
@@ -903,16 +903,6 @@ private slots:
         QCOMPARE(Field(*window, IDC_MODULE_ID)->text(),
                  frames.contains("GP") ? typed : QStringLiteral("K-104233"));
         CRegVT().WriteString(QStringLiteral("ServerOrigin"), QString());
-        Close(*window);
-    }
-
-    // Commands whose dialogs are still missing say so.
-    void unavailableCommands() {
-        auto window = Open(Admin, 0);
-        const QList<int> ids{ID_VM_UPDATE, ID_CB_UPDATE};
-        for (int id : ids)
-            QVERIFY(window->OnCommand(id));
-        QCOMPARE(m_boxes, QStringList(ids.size(), LoadText(TXT_NOT_AVAILABLE)));
         Close(*window);
     }
 

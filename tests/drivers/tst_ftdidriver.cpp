@@ -431,7 +431,9 @@ private slots:
         QVERIFY(QDir().mkpath(config));
         QFile settings(config + QStringLiteral("/Kelvora.conf"));
         QVERIFY(settings.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        settings.write("[Veltrum]\nRole=3\nDataPath=" + QFile::encodeName(m_dir.path()) + "\n");
+        // No server answers at the origin: the program never asks the real vendor server here.
+        settings.write("[Veltrum]\nRole=3\nServerOrigin=http://127.0.0.1:9\nDataPath=" +
+                       QFile::encodeName(m_dir.path()) + "\n");
         settings.close();
         QProcess app;
         QProcessEnvironment env = Environment();

@@ -6,6 +6,8 @@
 #include "firmware/IntelHexFile.h"
 #include "online/FirmwareNames.h"
 #include "online/KelvoraHttp.h"
+#include "online/OnlineState.h"
+#include "support/FakeNetwork.h"
 #include "support/HttpResponder.h"
 
 #include <QDir>
@@ -36,6 +38,34 @@ int NetworkThreads() {
     }
     return count;
 }
+
+// A transfer view that records what it is shown and cancels when told to.
+class RecordingView : public CTransferView {
+public:
+    bool Begin(const QString& name, bool file, std::function<void()> cancel) override {
+        events << QStringLiteral("begin %1 %2").arg(name, file ? "file" : "list");
+        m_cancel = std::move(cancel);
+        return false;
+    }
+    void Progress(qint64 received, qint64 total) override {
+        lastProgress = {received, total};
+        if (cancelAt >= 0 && received >= cancelAt && m_cancel)
+            m_cancel();
+    }
+    void End() override {
+        events << QStringLiteral("end");
+        m_cancel = nullptr;
+    }
+    QStringList events;
+    QPair<qint64, qint64> lastProgress{-1, -1};
+    qint64 cancelAt = -1; // cancel once this many bytes have arrived
+
+private:
+    std::function<void()> m_cancel;
+};
+
+constexpr const char* kFirmwareVersions = "/fileadmin/user_upload/Firmware/Versions.txt";
+constexpr const char* kPackage = "/fileadmin/user_upload/software/Kelvora_Veltrum.zip";
 
 } // namespace
 
@@ -236,8 +266,8 @@ private slots:
             << false << 302 << QByteArray() << QByteArray("Location: http://192.0.2.1/v\r\n")
             << -1ll << FormatText(TXT_ADDRESS_NOT_ALLOWED, {QStringLiteral("http://192.0.2.1/v")});
         QTest::newRow("too large")
-            << false << 200 << QByteArray("x") << QByteArray() << qint64(CKelvoraHttp::kMaxSize + 1)
-            << FormatText(TXT_TOO_LARGE, {url});
+            << false << 200 << QByteArray("x") << QByteArray()
+            << qint64(CKelvoraHttp::kMaxListSize + 1) << FormatText(TXT_TOO_LARGE, {url});
         QTest::newRow("TLS failure")
             << true << 200 << QByteArray("x") << QByteArray() << -1ll
             << FormatText(TXT_SERVER_UNREACHABLE,
@@ -316,6 +346,199 @@ private slots:
         QTRY_COMPARE(NetworkThreads(), 0);
     }
 
+    // Answers beyond the limit of their kind are refused before they are read whole: lists 1 MiB,
+    // images 4 MiB, the package 256 MiB; an answer at the limit is taken.
+    void sizeLimits_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<bool>("sent"); // the body is sent, not only declared
+        QTest::addColumn<bool>("taken");
+        const auto row = [](const char* name, CKelvoraHttp::Kind kind, qint64 size, bool sent,
+                            bool taken) {
+            QTest::newRow(name) << int(kind) << size << sent << taken;
+        };
+        row("list at the limit", CKelvoraHttp::Kind::List, CKelvoraHttp::kMaxListSize, true, true);
+        row("list beyond", CKelvoraHttp::Kind::List, CKelvoraHttp::kMaxListSize + 1, true, false);
+        row("image at the limit", CKelvoraHttp::Kind::Image, CKelvoraHttp::kMaxImageSize, true,
+            true);
+        row("image beyond, declared", CKelvoraHttp::Kind::Image, CKelvoraHttp::kMaxImageSize + 1,
+            false, false);
+        row("package beyond, declared", CKelvoraHttp::Kind::Package,
+            CKelvoraHttp::kMaxPackageSize + 1, false, false);
+    }
+    void sizeLimits() {
+        QFETCH(int, kind);
+        QFETCH(qint64, size);
+        QFETCH(bool, sent);
+        QFETCH(bool, taken);
+        const QString path = QStringLiteral("/fileadmin/user_upload/Firmware/big.txt");
+        HttpResponder::Answer answer;
+        answer.body = sent ? QByteArray(size, 'a') : QByteArray("a");
+        answer.declaredSize = size;
+        m_server.Set(path, answer);
+        CKelvoraHttp http;
+        QCOMPARE(http.OpenUrl(path, CKelvoraHttp::Kind(kind)), taken);
+        if (taken) {
+            QVERIFY(m_boxes.isEmpty());
+            QString line;
+            QVERIFY(http.ReadLine(line));
+            QCOMPARE(qint64(line.size()), size);
+        } else {
+            QCOMPARE(m_boxes.size(), 1);
+            QCOMPARE(m_boxes[0].text, FormatText(TXT_TOO_LARGE, {m_server.Origin() + path}));
+        }
+    }
+
+    // The view hears of every transfer: a list as a list, an image and the package as files,
+    // with their progress; cancelling ends the transfer at once, without a message and without
+    // a file.
+    void transferView() {
+        QFile::remove(m_dir.filePath(QStringLiteral("Kelvora_Veltrum.zip")));
+        RecordingView view;
+        SetTransferView(&view);
+        m_server.Set(QString::fromLatin1(kFirmwareVersions), "Kelvora_2.9.a43\n");
+        m_server.Set(QStringLiteral("/fileadmin/user_upload/Firmware/Kelvora_2.9.a43"),
+                     ":00000001FF\n");
+        CKelvoraHttp http;
+        QStringList list;
+        QCOMPARE(http.ReadVersionList(QStringLiteral("/Firmware/"), list), 1);
+        QString first;
+        QVERIFY(http.OpenFirmwareFile(QStringLiteral("Kelvora_2.9.a43"), first));
+        QCOMPARE(view.events, (QStringList{"begin Versions.txt list", "end",
+                                           "begin Kelvora_2.9.a43 file", "end"}));
+        QCOMPARE(view.lastProgress, (QPair<qint64, qint64>(12, 12)));
+
+        view.events.clear();
+        HttpResponder::Answer slow;
+        slow.body = QByteArray(200, 'P');
+        slow.trickleMs = 20; // 4 s
+        m_server.Set(QString::fromLatin1(kPackage), slow);
+        view.cancelAt = 10;
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(!http.DownloadProgramFile(QStringLiteral("Kelvora_Veltrum.zip"), m_dir.path()));
+        QVERIFY(timer.elapsed() < 2000);
+        QVERIFY(http.Cancelled());
+        QCOMPARE(view.events, (QStringList{"begin Kelvora_Veltrum.zip file", "end"}));
+        QVERIFY(m_boxes.isEmpty());
+        QCOMPARE(QDir(m_dir.path()).entryList({"Kelvora_Veltrum*"}, QDir::Files | QDir::Hidden),
+                 QStringList());
+        SetTransferView(nullptr);
+    }
+
+    // A package whose transfer breaks off leaves no file behind, and says so.
+    void interruptedDownload() {
+        QFile::remove(m_dir.filePath(QStringLiteral("Kelvora_Veltrum.zip")));
+        HttpResponder::Answer cut;
+        cut.body = QByteArray(5000, 'P');
+        cut.declaredSize = 10000;
+        m_server.Set(QString::fromLatin1(kPackage), cut);
+        CKelvoraHttp http;
+        QVERIFY(!http.DownloadProgramFile(QStringLiteral("Kelvora_Veltrum.zip"), m_dir.path()));
+        QVERIFY(!http.Cancelled());
+        QCOMPARE(m_boxes.size(), 1);
+        QVERIFY2(m_boxes[0].text.startsWith(
+                     FormatText(TXT_SERVER_UNREACHABLE, {m_server.Origin() + kPackage, QString()})),
+                 qPrintable(m_boxes[0].text));
+        QCOMPARE(QDir(m_dir.path()).entryList({"Kelvora_Veltrum*"}, QDir::Files | QDir::Hidden),
+                 QStringList());
+    }
+
+    // What is offered: the program when the server's version is newer and nothing was
+    // installed in this run; a firmware when the identified one is older than the newest of its
+    // family; nothing without internet.
+    void offers_data() {
+        QTest::addColumn<QByteArray>("programs");
+        QTest::addColumn<int>("moduleVariant");
+        QTest::addColumn<int>("moduleVersion");
+        QTest::addColumn<int>("chargerVariant");
+        QTest::addColumn<int>("chargerVersion");
+        QTest::addColumn<bool>("updated");
+        QTest::addColumn<unsigned>("offers");
+        const QByteArray newer = "Kelvora_Veltrum_4.7.0.zip\n";
+        const QByteArray same = "Kelvora_Veltrum_4.6.0.zip\nKelvora_Veltrum_4.9.0.zip\n";
+        const int v28 = 2 * 65536 + 8;
+        const int v29 = 2 * 65536 + 9;
+        QTest::newRow("newer program") << newer << 0 << v29 << 0 << (2 << 16) + 10 << false
+                                       << unsigned(COnlineState::OFFER_PROGRAM);
+        QTest::newRow("same program, first line wins")
+            << same << 0 << v29 << 0 << (2 << 16) + 10 << false << 0u;
+        QTest::newRow("newer program, already updated")
+            << newer << 0 << v29 << 0 << (2 << 16) + 10 << true << 0u;
+        QTest::newRow("older module") << same << 0 << v28 << 0 << (2 << 16) + 10 << false
+                                      << unsigned(COnlineState::OFFER_MODULE);
+        QTest::newRow("module with the loader only")
+            << same << 0 << 0 << 0 << (2 << 16) + 10 << false
+            << unsigned(COnlineState::OFFER_MODULE);
+        QTest::newRow("module not identified")
+            << same << 0 << -1 << 0 << (2 << 16) + 10 << false << 0u;
+        QTest::newRow("module variant family") << same << 4 << v29 << 0 << (2 << 16) + 10 << false
+                                               << unsigned(COnlineState::OFFER_MODULE);
+        QTest::newRow("older charger 2.9 < 2.10")
+            << same << 0 << v29 << 0 << v29 << false << unsigned(COnlineState::OFFER_CHARGER);
+        QTest::newRow("TRM charger")
+            << newer << 0 << v29 << 3 << (1 << 16) << false
+            << unsigned(COnlineState::OFFER_PROGRAM | COnlineState::OFFER_CHARGER);
+        QTest::newRow("other charger type") << same << 0 << v29 << 2 << (1 << 16) << false << 0u;
+    }
+    void offers() {
+        QFETCH(QByteArray, programs);
+        QFETCH(int, moduleVariant);
+        QFETCH(int, moduleVersion);
+        QFETCH(int, chargerVariant);
+        QFETCH(int, chargerVersion);
+        QFETCH(bool, updated);
+        QFETCH(unsigned, offers);
+        m_server.Set(QString::fromLatin1(kVersions), programs);
+        m_server.Set(QString::fromLatin1(kFirmwareVersions),
+                     "Kelvora_2.9.a43\nKelvora_4_3.0.a43\nVarerizEzu_2.10.a43\nTRM_3_1.1.a43\n");
+        CFakeNetwork network(true);
+        COnlineState state(network);
+        state.Start({});
+        if (updated)
+            state.SetUpdated();
+        const CFirmwareTarget module{ModuleFirmwareFamily(moduleVariant), moduleVersion};
+        const CFirmwareTarget charger{ChargerFirmwareFamily(chargerVariant), chargerVersion};
+        QCOMPARE(state.Offers(module, charger), offers);
+        QVERIFY(m_boxes.isEmpty());
+        network.Switch(false);
+        QCOMPARE(state.Offers(module, charger), 0u);
+    }
+
+    // The version list is read at the start and at every change of connectivity, the firmware
+    // list once, the first time the internet is there; losing the connection takes the program
+    // offer away.
+    void connectivity() {
+        m_server.Set(QString::fromLatin1(kVersions), "Kelvora_Veltrum_4.7.0.zip\n");
+        m_server.Set(QString::fromLatin1(kFirmwareVersions), "Kelvora_2.9.a43\n");
+        m_server.requests.clear();
+        CFakeNetwork network(false);
+        COnlineState state(network);
+        int changes = 0;
+        state.Start([&] { ++changes; });
+        QVERIFY(!state.InternetAvailable());
+        QCOMPARE(m_server.requests, QStringList());
+        const CFirmwareTarget module{QStringLiteral("Kelvora"), 2 * 65536 + 8};
+        QCOMPARE(state.Offers(module, {}), 0u);
+
+        network.Switch(true);
+        QCOMPARE(changes, 1);
+        QCOMPARE(m_server.requests, (QStringList{kVersions, kFirmwareVersions}));
+        QCOMPARE(state.Offers(module, {}),
+                 unsigned(COnlineState::OFFER_PROGRAM | COnlineState::OFFER_MODULE));
+
+        network.Switch(false);
+        QCOMPARE(changes, 2);
+        QCOMPARE(state.ServerVersion(), std::uint64_t(0));
+        QCOMPARE(state.Offers(module, {}), 0u);
+
+        m_server.Set(QString::fromLatin1(kVersions), "Kelvora_Veltrum_4.8.1.zip\n");
+        network.Switch(true);
+        QCOMPARE(m_server.requests, (QStringList{kVersions, kFirmwareVersions, kVersions}));
+        QCOMPARE(state.ServerVersion(), (std::uint64_t{4} << 32) + (8 << 16) + 1);
+        QVERIFY(m_boxes.isEmpty());
+    }
+
     // Without a server every operation fails with a message, never with content.
     void noServer() {
         QVERIFY(CRegVT().WriteString(QStringLiteral("ServerOrigin"),
@@ -326,7 +549,7 @@ private slots:
         QCOMPARE(m_boxes.size(), 1);
         QVERIFY(CRegVT().WriteString(QStringLiteral("ServerOrigin"),
                                      QStringLiteral("http://www.kelvora.de")));
-        QVERIFY(!http.OpenUrl(QStringLiteral("/x"), CKelvoraHttp::kListDeadline));
+        QVERIFY(!http.OpenUrl(QStringLiteral("/x"), CKelvoraHttp::Kind::List));
         QCOMPARE(m_boxes.size(), 2);
         QVERIFY(CRegVT().WriteString(QStringLiteral("ServerOrigin"), m_server.Origin()));
     }

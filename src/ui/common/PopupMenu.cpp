@@ -69,6 +69,12 @@ const QList<CMenuTemplate>& Templates() {
          0,
          "Output",
          {{ID_CLEAR_OUTPUT, "Clear output window", ""}, {ID_SAVE_OUTPUT, "Save content", ""}}},
+        {"IDR_UPDATES",
+         0,
+         "Updates",
+         {{ID_PROGRAM_UPDATE, "Veltrum", ""},
+          {ID_WEB_VM_UPDATE, "Kelvora", ""},
+          {ID_WEB_CB_UPDATE, "Vareriz-Ezu", ""}}},
     };
     return menus;
 }
