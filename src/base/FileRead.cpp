@@ -14,10 +14,13 @@
 
 namespace {
 
-// Reads up to maxBytes + 1 bytes, so that a file longer than allowed is noticed.
-FileContent ReadLimited(QFile& file, qint64 maxBytes) {
+// Reads up to maxBytes + 1 bytes, so that a file longer than allowed is noticed. The buffer
+// is reserved for sizeHint bytes (the size the file system reports) and one more, so that a
+// file that keeps its size is read without copying the buffer on the way.
+FileContent ReadLimited(QFile& file, qint64 maxBytes, qint64 sizeHint) {
     FileContent content;
     constexpr qint64 kChunk = 1 << 16;
+    content.bytes.reserve(std::clamp<qint64>(sizeHint, 0, maxBytes) + 1);
     while (true) {
         const qint64 room = maxBytes + 1 - content.bytes.size();
         if (room <= 0) {
@@ -26,7 +29,8 @@ FileContent ReadLimited(QFile& file, qint64 maxBytes) {
             return content;
         }
         const qint64 old = content.bytes.size();
-        const qint64 want = std::min(room, kChunk);
+        const qint64 reserved = content.bytes.capacity() - old;
+        const qint64 want = std::min(room, reserved > 0 ? reserved : kChunk);
         content.bytes.resize(old + want);
         const qint64 got = file.read(content.bytes.data() + old, want);
         if (got < 0) {
@@ -56,16 +60,18 @@ FileContent ReadRegularFile(const QString& path, qint64 maxBytes) {
         return {{}, FileReadError::NotAFile};
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         return {{}, FileReadError::CannotOpen};
     }
+    const qint64 sizeHint = info.st_size;
 #else
     const QFileInfo info(path);
     if (info.exists() && !info.isFile())
         return {{}, FileReadError::NotAFile};
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return {{}, FileReadError::CannotOpen};
+    const qint64 sizeHint = info.size();
 #endif
-    return ReadLimited(file, maxBytes);
+    return ReadLimited(file, maxBytes, sizeHint);
 }

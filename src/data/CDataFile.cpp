@@ -8,21 +8,19 @@
 namespace {
 
 constexpr std::uint32_t kVersion3 = 3u << 16;
-// Drops double quotes and the CR of each CR LF in place, then the LFs at the end.
-void CleanText(QByteArray& text) {
-    char* out = text.data();
-    const char* in = out;
-    const char* end = in + text.size();
-    for (; in < end; ++in) {
-        const char c = *in;
-        if (c == '"' || (c == '\r' && in + 1 < end && in[1] == '\n'))
-            continue;
-        *out++ = c;
-    }
-    qsizetype size = out - text.data();
-    while (size > 0 && text[size - 1] == '\n')
-        --size;
-    text.truncate(size);
+
+// Drops the double quotes of text, in place; a text without any is left untouched.
+void RemoveQuotes(QByteArray& text) {
+    if (text.contains('"'))
+        text.removeIf([](char c) { return c == '"'; });
+}
+
+// The line of text that ends at end (an LF, or the end of the text): a CR before that LF
+// belongs to the line end.
+QByteArrayView LineBefore(const QByteArray& text, qsizetype begin, qsizetype end) {
+    if (end < text.size() && end > begin && text[end - 1] == '\r')
+        --end;
+    return QByteArrayView(text).sliced(begin, end - begin);
 }
 
 } // namespace
@@ -51,7 +49,7 @@ QString CDataFile::OpenErrorText() const {
 
 void CDataFile::SetContent(QByteArray content) {
     m_text = std::move(content);
-    CleanText(m_text);
+    RemoveQuotes(m_text);
     ParseText(m_text);
     const qsizetype index = m_text.indexOf("Index");
     const qsizetype lineEnd = index < 0 ? -1 : m_text.indexOf('\n', index);
@@ -87,6 +85,10 @@ bool CDataFile::Validate(std::uint32_t minimum, QString& message) const {
     return true;
 }
 
+QByteArrayView CDataFile::EventLines() const {
+    return QByteArrayView(m_text).sliced(m_dataStart);
+}
+
 QByteArrayView CDataFile::FirstLine() {
     m_position = m_dataStart;
     return NextLine();
@@ -100,8 +102,8 @@ QByteArrayView CDataFile::NextLine() {
         if (end < 0)
             end = size;
         m_position = end < size ? end + 1 : size;
-        if (end > begin)
-            return QByteArrayView(m_text).sliced(begin, end - begin);
+        if (const QByteArrayView line = LineBefore(m_text, begin, end); !line.isEmpty())
+            return line;
     }
     return {};
 }
@@ -119,8 +121,8 @@ QByteArrayView CDataFile::PrevLine() {
         while (begin > m_dataStart && m_text[begin - 1] != '\n')
             --begin;
         m_position = begin;
-        if (end > begin)
-            return QByteArrayView(m_text).sliced(begin, end - begin);
+        if (const QByteArrayView line = LineBefore(m_text, begin, end); !line.isEmpty())
+            return line;
     }
     return {};
 }

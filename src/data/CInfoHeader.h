@@ -32,7 +32,7 @@ public:
     std::uint32_t batteryInterval = 0;
 
     void Reset() { *this = CInfoHeader(); }
-    // Header of a data file (8-bit text with LF line ends and without double quotes).
+    // Header of a data file (8-bit text with LF or CR LF line ends, without double quotes).
     void ParseText(QByteArrayView text);
     // Header of a fresh download reply: separator tab, no clock offset.
     void ParseReplyHeader(std::int64_t time, const QString& text);
