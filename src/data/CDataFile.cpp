@@ -50,7 +50,7 @@ QString CDataFile::OpenErrorText() const {
 void CDataFile::SetContent(QByteArray content) {
     m_text = std::move(content);
     RemoveQuotes(m_text);
-    ParseText(m_text);
+    m_headerEnd = ParseText(m_text);
     const qsizetype index = m_text.indexOf("Index");
     const qsizetype lineEnd = index < 0 ? -1 : m_text.indexOf('\n', index);
     m_dataStart = lineEnd < 0 ? m_text.size() : lineEnd + 1;
@@ -64,6 +64,7 @@ void CDataFile::Close() {
     m_text.clear();
     m_dataStart = 0;
     m_position = 0;
+    m_headerEnd = 0;
 }
 
 bool CDataFile::CheckVersion(std::uint32_t minimum) const {
@@ -157,9 +158,47 @@ bool CDataFile::TimeRange(std::int64_t& startMs, std::int64_t& endMs) {
     return true;
 }
 
-bool CDataFile::GetTimeRange(const QString& path, std::int64_t& startMs, std::int64_t& endMs) {
-    CDataFile file;
+// A long file is read as its first and last kEndBytes, joined after the last LF of the one and
+// from the first LF of the other; the lines of the two pieces are lines of the file. The result
+// holds when the header, the column line and the first event end in the first piece and the
+// last event starts in the second: the lines between change none of them. Otherwise the whole
+// file is read.
+bool CDataFile::GetTimeRange(const QString& path, std::int64_t& startMs, std::int64_t& endMs,
+                             QString* id) {
+    constexpr qint64 kEndBytes = 8 << 10;
     startMs = 0;
     endMs = 0;
-    return file.Open(path) && file.TimeRange(startMs, endMs);
+    CDataFile file;
+    FileEnds ends = ReadRegularFileEnds(path, kMaxBytes, kEndBytes);
+    if (!ends.ok())
+        return false;
+    const qsizetype headEnd = ends.head.lastIndexOf('\n') + 1;
+    const qsizetype tailStart = ends.tail.indexOf('\n') + 1;
+    if (ends.tailOffset >= 0 && headEnd > 0 && tailStart > 0 && tailStart < ends.tail.size()) {
+        QByteArray head = ends.head.left(headEnd);
+        RemoveQuotes(head);
+        const qsizetype cut = head.size();
+        file.SetContent(head.append(QByteArrayView(ends.tail).sliced(tailStart)));
+        if (file.m_headerEnd <= cut && file.m_dataStart <= cut) {
+            if (file.VersionNumber() < kVersion3 || file.used == 0)
+                return false;
+            CData first;
+            CData last;
+            if (file.FirstEvent(first) && file.m_position <= cut && file.LastEvent(last) &&
+                file.m_position >= cut) {
+                startMs = first.startMs;
+                endMs = last.EndMs();
+                if (id)
+                    *id = file.id;
+                return true;
+            }
+        }
+        if (!file.Open(path))
+            return false;
+    } else {
+        file.SetContent(std::move(ends.head));
+    }
+    if (id)
+        *id = file.id;
+    return file.TimeRange(startMs, endMs);
 }

@@ -49,8 +49,11 @@ public:
     // Start of the first and end of the last event of a file of version 3.0 or later with
     // used events, in milliseconds; false (and both 0) otherwise.
     bool TimeRange(std::int64_t& startMs, std::int64_t& endMs);
-    // TimeRange of the file at path.
-    static bool GetTimeRange(const QString& path, std::int64_t& startMs, std::int64_t& endMs);
+    // TimeRange of the file at path, and its module ID when id is given. Of a long file only
+    // the beginning and the end are read, as long as the header and the first event lie in the
+    // one and the last event in the other.
+    static bool GetTimeRange(const QString& path, std::int64_t& startMs, std::int64_t& endMs,
+                             QString* id = nullptr);
 
 private:
     FileReadError m_openError = FileReadError::None;
@@ -58,4 +61,5 @@ private:
     QByteArray m_text;
     qsizetype m_dataStart = 0;
     qsizetype m_position = 0;
+    qsizetype m_headerEnd = 0; // where the header ended (CInfoHeader::ParseText)
 };

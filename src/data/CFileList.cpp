@@ -40,9 +40,7 @@ QStringList DataFilesIn(const QString& folder, const QString& pattern) {
 QList<CFileRange> ReadTimeRanges(const QStringList& paths) {
     return QtConcurrent::blockingMapped<QList<CFileRange>>(paths, [](const QString& path) {
         CFileRange range;
-        CDataFile file;
-        range.ok = file.Open(path) && file.TimeRange(range.startMs, range.endMs);
-        range.id = file.id;
+        range.ok = CDataFile::GetTimeRange(path, range.startMs, range.endMs, &range.id);
         return range;
     });
 }

@@ -33,6 +33,8 @@ private slots:
     void loadFiles();
     void timeRangeRejects_data();
     void timeRangeRejects();
+    void timeRangeOfLongFiles_data();
+    void timeRangeOfLongFiles();
     void specialFiles_data();
     void specialFiles();
 };
@@ -386,6 +388,102 @@ void TestDataFile::timeRangeRejects() {
     QVERIFY(!CDataFile::GetTimeRange(path, startMs, endMs));
     QCOMPARE(startMs, 0);
     QCOMPARE(endMs, 0);
+}
+
+// The time range of a long file, read from its beginning and end, is the one the whole file
+// gives, also where the header, the first or the last event lie beyond what those pieces hold.
+void TestDataFile::timeRangeOfLongFiles_data() {
+    QTest::addColumn<QByteArray>("header"); // the header lines after "ID" and "Version"
+    QTest::addColumn<int>("events");        // event lines of about 30 bytes
+    QTest::addColumn<int>("excludedAtStart");
+    QTest::addColumn<int>("excludedAtEnd");
+    QTest::addColumn<QByteArray>("middle"); // lines in place of the middle event line
+    QTest::addColumn<QByteArray>("lineEnd");
+    QTest::addColumn<bool>("quoted");
+    const QByteArray header = "Rel. Zeit\t2000000\t4294967295\t0\nBenutzt\t1000\n";
+    const QByteArray column = "Index\tDauer\n";
+    QByteArray longHeader = header;
+    for (int i = 0; i < 400; ++i)
+        longHeader += "Gelesen\t" + QByteArray::number(i) + '\n';
+    QByteArray battery = "Akkuspannung [mV]\t0\t0\t100\t7200\n4000\t1\t2\n0\t0\t0\n";
+    QTest::newRow("events throughout")
+        << header + column << 2000 << 0 << 0 << QByteArray() << QByteArray("\n") << false;
+    QTest::newRow("CR LF, quoted fields")
+        << header + column << 2000 << 0 << 0 << QByteArray() << QByteArray("\r\n") << true;
+    QTest::newRow("header longer than the first piece")
+        << longHeader + column << 2000 << 0 << 0 << QByteArray() << QByteArray("\n") << false;
+    QTest::newRow("column line far after the battery table")
+        << header + battery + longHeader + column << 2000 << 0 << 0 << QByteArray()
+        << QByteArray("\n") << false;
+    QTest::newRow("first events excluded")
+        << header + column << 2000 << 400 << 0 << QByteArray() << QByteArray("\r\n") << false;
+    QTest::newRow("last events excluded")
+        << header + column << 2000 << 0 << 400 << QByteArray() << QByteArray("\n") << false;
+    QTest::newRow("only excluded events")
+        << header + column << 2000 << 2000 << 0 << QByteArray() << QByteArray("\n") << false;
+    // Without a column key the header goes on to the end of the file: a later "Benutzt" line
+    // counts.
+    QTest::newRow("header key in the middle")
+        << header + "Nr\tIndex\n"
+        << 2000 << 0 << 0 << QByteArray("Benutzt\t0\n") << QByteArray("\n") << false;
+    QTest::newRow("no column line")
+        << header << 2000 << 0 << 0 << QByteArray() << QByteArray("\n") << false;
+    QTest::newRow("nothing used") << QByteArray("Benutzt\t0\n") + column << 2000 << 0 << 0
+                                  << QByteArray() << QByteArray("\n") << false;
+}
+
+void TestDataFile::timeRangeOfLongFiles() {
+    QFETCH(QByteArray, header);
+    QFETCH(int, events);
+    QFETCH(int, excludedAtStart);
+    QFETCH(int, excludedAtEnd);
+    QFETCH(QByteArray, middle);
+    QFETCH(QByteArray, lineEnd);
+    QFETCH(bool, quoted);
+    QByteArray text = "x\t1767225600\nID\tM\nVersion\t3.0\n" + header;
+    for (int j = 0; j < events; ++j) {
+        if (j == events / 2 && !middle.isEmpty()) {
+            text += middle;
+            continue;
+        }
+        const bool excluded = j < excludedAtStart || j >= events - excludedAtEnd;
+        QByteArrayList fields{QByteArray::number(j + 1),
+                              QByteArray::number(200 + j % 50),
+                              QByteArray::number(1'000'000 + j * 600),
+                              j % 3 ? "A" : "B",
+                              "100",
+                              "V",
+                              "0",
+                              excluded ? "x" : "",
+                              "3"};
+        if (quoted) {
+            for (QByteArray& field : fields)
+                field = '"' + field + '"';
+        }
+        text += fields.join('\t') + '\n';
+    }
+    text.replace("\n", lineEnd);
+    QVERIFY(text.size() > 40'000);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.kmM"));
+    QFile out(path);
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    QCOMPARE(out.write(text), text.size());
+    out.close();
+
+    CDataFile whole;
+    QVERIFY(whole.Open(path));
+    std::int64_t expectedStart = 0;
+    std::int64_t expectedEnd = 0;
+    const bool expected = whole.TimeRange(expectedStart, expectedEnd);
+    std::int64_t startMs = 1;
+    std::int64_t endMs = 1;
+    QString id;
+    QCOMPARE(CDataFile::GetTimeRange(path, startMs, endMs, &id), expected);
+    QCOMPARE(startMs, expectedStart);
+    QCOMPARE(endMs, expectedEnd);
+    if (expected)
+        QCOMPARE(id, whole.id);
 }
 
 // What is not a regular file of at most the size limit is refused, with a reason for the user,
