@@ -51,7 +51,10 @@ LoadedBlock LoadBlock(const QStringList& paths, const FileBlock& block,
                       const std::vector<std::optional<CTimeRange>>& ranges,
                       std::uint32_t minimumVersion) {
     LoadedBlock loaded;
-    CEventKeys keys;
+    // Each thread keeps its set of events from block to block, emptied, so that it is not
+    // grown again from its smallest size for every block.
+    thread_local CEventKeys keys;
+    keys.Clear();
     CDataFile file;
     for (qsizetype i = block.first; i < block.first + block.count; ++i) {
         CFileLoad& result = loaded.files.emplace_back();
