@@ -172,31 +172,33 @@ bool CDataFile::GetTimeRange(const QString& path, std::int64_t& startMs, std::in
     FileEnds ends = ReadRegularFileEnds(path, kMaxBytes, kEndBytes);
     if (!ends.ok())
         return false;
-    const qsizetype headEnd = ends.head.lastIndexOf('\n') + 1;
-    const qsizetype tailStart = ends.tail.indexOf('\n') + 1;
-    if (ends.tailOffset >= 0 && headEnd > 0 && tailStart > 0 && tailStart < ends.tail.size()) {
-        QByteArray head = ends.head.left(headEnd);
-        RemoveQuotes(head);
-        const qsizetype cut = head.size();
-        file.SetContent(head.append(QByteArrayView(ends.tail).sliced(tailStart)));
-        if (file.m_headerEnd <= cut && file.m_dataStart <= cut) {
-            if (file.VersionNumber() < kVersion3 || file.used == 0)
-                return false;
-            CData first;
-            CData last;
-            if (file.FirstEvent(first) && file.m_position <= cut && file.LastEvent(last) &&
-                file.m_position >= cut) {
-                startMs = first.startMs;
-                endMs = last.EndMs();
-                if (id)
-                    *id = file.id;
-                return true;
+    if (ends.tailOffset < 0) {
+        file.SetContent(std::move(ends.head));
+    } else {
+        const qsizetype headEnd = ends.head.lastIndexOf('\n') + 1;
+        const qsizetype tailStart = ends.tail.indexOf('\n') + 1;
+        if (headEnd > 0 && tailStart > 0 && tailStart < ends.tail.size()) {
+            QByteArray head = ends.head.left(headEnd);
+            RemoveQuotes(head);
+            const qsizetype cut = head.size();
+            file.SetContent(head.append(QByteArrayView(ends.tail).sliced(tailStart)));
+            if (file.m_headerEnd <= cut && file.m_dataStart <= cut) {
+                if (file.VersionNumber() < kVersion3 || file.used == 0)
+                    return false;
+                CData first;
+                CData last;
+                if (file.FirstEvent(first) && file.m_position <= cut && file.LastEvent(last) &&
+                    file.m_position >= cut) {
+                    startMs = first.startMs;
+                    endMs = last.EndMs();
+                    if (id)
+                        *id = file.id;
+                    return true;
+                }
             }
         }
         if (!file.Open(path))
             return false;
-    } else {
-        file.SetContent(std::move(ends.head));
     }
     if (id)
         *id = file.id;

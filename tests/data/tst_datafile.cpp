@@ -400,36 +400,41 @@ void TestDataFile::timeRangeOfLongFiles_data() {
     QTest::addColumn<QByteArray>("middle"); // lines in place of the middle event line
     QTest::addColumn<QByteArray>("lineEnd");
     QTest::addColumn<bool>("quoted");
+    QTest::addColumn<QByteArray>("trailer"); // text after the last event line
     const QByteArray header = "Rel. Zeit\t2000000\t4294967295\t0\nBenutzt\t1000\n";
     const QByteArray column = "Index\tDauer\n";
     QByteArray longHeader = header;
     for (int i = 0; i < 400; ++i)
         longHeader += "Gelesen\t" + QByteArray::number(i) + '\n';
     QByteArray battery = "Akkuspannung [mV]\t0\t0\t100\t7200\n4000\t1\t2\n0\t0\t0\n";
-    QTest::newRow("events throughout")
-        << header + column << 2000 << 0 << 0 << QByteArray() << QByteArray("\n") << false;
-    QTest::newRow("CR LF, quoted fields")
-        << header + column << 2000 << 0 << 0 << QByteArray() << QByteArray("\r\n") << true;
+    QTest::newRow("events throughout") << header + column << 2000 << 0 << 0 << QByteArray()
+                                       << QByteArray("\n") << false << QByteArray();
+    QTest::newRow("CR LF, quoted fields") << header + column << 2000 << 0 << 0 << QByteArray()
+                                          << QByteArray("\r\n") << true << QByteArray();
     QTest::newRow("header longer than the first piece")
-        << longHeader + column << 2000 << 0 << 0 << QByteArray() << QByteArray("\n") << false;
+        << longHeader + column << 2000 << 0 << 0 << QByteArray() << QByteArray("\n") << false
+        << QByteArray();
     QTest::newRow("column line far after the battery table")
         << header + battery + longHeader + column << 2000 << 0 << 0 << QByteArray()
-        << QByteArray("\n") << false;
-    QTest::newRow("first events excluded")
-        << header + column << 2000 << 400 << 0 << QByteArray() << QByteArray("\r\n") << false;
-    QTest::newRow("last events excluded")
-        << header + column << 2000 << 0 << 400 << QByteArray() << QByteArray("\n") << false;
-    QTest::newRow("only excluded events")
-        << header + column << 2000 << 2000 << 0 << QByteArray() << QByteArray("\n") << false;
+        << QByteArray("\n") << false << QByteArray();
+    QTest::newRow("first events excluded") << header + column << 2000 << 400 << 0 << QByteArray()
+                                           << QByteArray("\r\n") << false << QByteArray();
+    QTest::newRow("last events excluded") << header + column << 2000 << 0 << 400 << QByteArray()
+                                          << QByteArray("\n") << false << QByteArray();
+    QTest::newRow("only excluded events") << header + column << 2000 << 2000 << 0 << QByteArray()
+                                          << QByteArray("\n") << false << QByteArray();
     // Without a column key the header goes on to the end of the file: a later "Benutzt" line
     // counts.
-    QTest::newRow("header key in the middle")
-        << header + "Nr\tIndex\n"
-        << 2000 << 0 << 0 << QByteArray("Benutzt\t0\n") << QByteArray("\n") << false;
+    QTest::newRow("header key in the middle") << header + "Nr\tIndex\n"
+                                              << 2000 << 0 << 0 << QByteArray("Benutzt\t0\n")
+                                              << QByteArray("\n") << false << QByteArray();
     QTest::newRow("no column line")
-        << header << 2000 << 0 << 0 << QByteArray() << QByteArray("\n") << false;
+        << header << 2000 << 0 << 0 << QByteArray() << QByteArray("\n") << false << QByteArray();
+    QTest::newRow("last line longer than the end piece")
+        << header + column << 2000 << 0 << 0 << QByteArray() << QByteArray("\n") << false
+        << QByteArray(9000, 'x');
     QTest::newRow("nothing used") << QByteArray("Benutzt\t0\n") + column << 2000 << 0 << 0
-                                  << QByteArray() << QByteArray("\n") << false;
+                                  << QByteArray() << QByteArray("\n") << false << QByteArray();
 }
 
 void TestDataFile::timeRangeOfLongFiles() {
@@ -440,6 +445,7 @@ void TestDataFile::timeRangeOfLongFiles() {
     QFETCH(QByteArray, middle);
     QFETCH(QByteArray, lineEnd);
     QFETCH(bool, quoted);
+    QFETCH(QByteArray, trailer);
     QByteArray text = "x\t1767225600\nID\tM\nVersion\t3.0\n" + header;
     for (int j = 0; j < events; ++j) {
         if (j == events / 2 && !middle.isEmpty()) {
@@ -462,6 +468,7 @@ void TestDataFile::timeRangeOfLongFiles() {
         }
         text += fields.join('\t') + '\n';
     }
+    text += trailer;
     text.replace("\n", lineEnd);
     QVERIFY(text.size() > 40'000);
     QTemporaryDir dir;
