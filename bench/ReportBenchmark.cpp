@@ -1,7 +1,8 @@
 // Times the work of "veltrum-cli report --base DIR --module NAME" phase by phase, and the
 // module and file lists that the time-range dialog reads first.
 //
-// veltrum-bench-report DIR [MODULE]
+// veltrum-bench-report DIR [MODULE] [THREADS]
+//   THREADS: the threads that read and parse the files (default: one per core).
 
 #include "data/CDataArray.h"
 #include "data/CDataFile.h"
@@ -11,6 +12,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTextStream>
+#include <QThreadPool>
 
 namespace {
 
@@ -24,10 +26,12 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 2) {
-        QTextStream(stderr) << "Usage: veltrum-bench-report DIR [MODULE]\n";
+        QTextStream(stderr) << "Usage: veltrum-bench-report DIR [MODULE] [THREADS]\n";
         return 2;
     }
     const QString module = args.size() > 2 ? args[2] : QStringLiteral("M0001");
+    if (args.size() > 3)
+        QThreadPool::globalInstance()->setMaxThreadCount(std::max(1, args[3].toInt()));
     QTextStream out(stdout);
     QElapsedTimer timer;
 
@@ -39,29 +43,15 @@ int main(int argc, char* argv[]) {
     }
     const qint64 lists = timer.nsecsElapsed();
 
-    timer.restart();
-    qint64 read = 0;
-    qint64 parse = 0;
-    qint64 lines = 0;
-    CDataArray events;
-    CDataFile file;
-    const CTimeRange range1 = modules.Current()->range1;
-    const CTimeRange range2 = modules.Current()->range2;
+    QStringList paths;
     for (const CFileInfo& info : modules.Files().Files()) {
-        if (!info.selected)
-            continue;
-        QElapsedTimer phase;
-        phase.start();
-        QString message;
-        if (!file.Open(info.path) || !file.Validate(768, message))
-            continue;
-        read += phase.nsecsElapsed();
-        phase.restart();
-        events.LoadFile(file, range1);
-        events.LoadFile(file, range2);
-        parse += phase.nsecsElapsed();
-        lines += file.used;
+        if (info.selected)
+            paths.append(info.path);
     }
+    timer.restart();
+    CDataArray events;
+    events.LoadFiles(paths, {modules.Current()->range1, modules.Current()->range2}, 768);
+    const qint64 load = timer.nsecsElapsed();
     const int loaded = events.GetCount();
 
     timer.restart();
@@ -77,16 +67,21 @@ int main(int argc, char* argv[]) {
     events.Nights().ComputeAll();
     const qint64 statistics = timer.nsecsElapsed();
 
-    const qint64 total = read + parse + duplicates + sort + nights + statistics;
+    qint64 lines = 0;
+    for (const CFileInfo& info : modules.Files().Files()) {
+        CDataFile file;
+        if (info.selected && file.Open(info.path))
+            lines += file.used;
+    }
+    const qint64 total = lists + load + duplicates + sort + nights + statistics;
     out.setRealNumberNotation(QTextStream::FixedNotation);
     out.setRealNumberPrecision(1);
     out << "files " << modules.Files().Files().size() << ", event lines " << lines << ", loaded "
         << loaded << ", distinct " << events.GetCount() << ", nights " << events.GetNightCount()
-        << '\n';
-    out << "module and file lists " << Ms(lists) << " ms\n";
-    out << "read " << Ms(read) << " ms, parse " << Ms(parse) << " ms, duplicates " << Ms(duplicates)
-        << " ms, sort " << Ms(sort) << " ms, nights " << Ms(nights) << " ms, statistics "
-        << Ms(statistics) << " ms\n";
+        << "; " << QThreadPool::globalInstance()->maxThreadCount() << " threads\n";
+    out << "module and file lists " << Ms(lists) << " ms, load (read and parse) " << Ms(load)
+        << " ms, duplicates " << Ms(duplicates) << " ms, sort " << Ms(sort) << " ms, nights "
+        << Ms(nights) << " ms, statistics " << Ms(statistics) << " ms\n";
     out << "report " << Ms(total) << " ms, " << (lines / (total / 1e9)) / 1e6
         << " million event lines per second\n";
     return 0;

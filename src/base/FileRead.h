@@ -22,3 +22,15 @@ struct FileContent {
 // refused without waiting for data, and the limit holds while reading, whatever size the file
 // system reports, so a FIFO or a link to /dev/zero can neither hang nor exhaust memory.
 FileContent ReadRegularFile(const QString& path, qint64 maxBytes);
+
+// The first and the last endBytes bytes of a regular file of at most maxBytes bytes, refused
+// as ReadRegularFile refuses what it does not read. A file of up to 2 * endBytes bytes (or one
+// that changes its size on the way) is read whole into head.
+struct FileEnds {
+    QByteArray head;
+    QByteArray tail;
+    qint64 tailOffset = -1; // where tail starts in the file; -1: head is the whole file
+    FileReadError error = FileReadError::None;
+    bool ok() const { return error == FileReadError::None; }
+};
+FileEnds ReadRegularFileEnds(const QString& path, qint64 maxBytes, qint64 endBytes);

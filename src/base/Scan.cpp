@@ -164,5 +164,6 @@ QByteArrayView LineReader::Next() {
     const void* hit = std::memchr(begin, '\n', rest);
     const qsizetype length = hit ? static_cast<const char*>(hit) - begin : m_text.size() - m_pos;
     m_pos += length + 1;
-    return QByteArrayView(begin, length);
+    const bool crLf = hit && length > 0 && begin[length - 1] == '\r';
+    return QByteArrayView(begin, crLf ? length - 1 : length);
 }

@@ -67,13 +67,14 @@ private:
     qsizetype m_pos = 0;
 };
 
-// Walks the LF-separated lines of a text; the last line needs no LF.
+// Walks the lines of a text: an LF ends a line, and a CR just before it belongs to the line end
+// (CR LF); the last line needs no LF.
 class LineReader {
 public:
     explicit LineReader(QByteArrayView text) : m_text(text) {}
 
     bool AtEnd() const { return m_pos >= m_text.size(); }
-    // The next line without its LF; empty at the end.
+    // The next line without its LF or CR LF; empty at the end.
     QByteArrayView Next();
     // The text after the lines read so far.
     QByteArrayView Rest() const { return AtEnd() ? QByteArrayView() : m_text.sliced(m_pos); }

@@ -1,7 +1,5 @@
 #include "data/CData.h"
 
-#include "base/Scan.h"
-
 #include <cstring>
 #include <ctime>
 
@@ -12,14 +10,85 @@ constexpr std::uint32_t kMinValueMille = 0;
 constexpr std::uint32_t kSensorMask = 3;
 constexpr std::uint32_t kFeedbackMask = 3;
 
-// The first tab, comma or semicolon of the line, or 0 when there is none.
-char FindSeparator(QByteArrayView line) {
-    for (const char c : line) {
-        if (c == '\t' || c == ',' || c == ';')
-            return c;
-    }
-    return 0;
+bool IsBlank(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
 }
+
+bool IsDigit(char c) {
+    return static_cast<unsigned char>(c - '0') < 10;
+}
+
+// Walks the fields of one event line and reads from each what the parser needs of it, in one
+// pass and without copying. The separator is the first tab, comma or semicolon of the line;
+// consecutive separators give empty fields, fields after the last one read as empty.
+class EventFields {
+public:
+    // Finds the separator, which ends the first field; false when the line holds none.
+    bool Start(QByteArrayView line) {
+        m_pos = line.data();
+        m_end = m_pos + line.size();
+        for (; m_pos < m_end; ++m_pos) {
+            if (*m_pos == '\t' || *m_pos == ',' || *m_pos == ';') {
+                m_separator = *m_pos;
+                return true;
+            }
+        }
+        return false;
+    }
+    bool IsEmpty() {
+        const char* begin = Begin();
+        const bool empty = begin == m_end || *begin == m_separator;
+        MoveToSeparator(begin);
+        return empty;
+    }
+    // The field's first character; 0 for an empty field.
+    char First() {
+        const char* begin = Begin();
+        const char c = begin == m_end || *begin == m_separator ? 0 : *begin;
+        MoveToSeparator(begin);
+        return c;
+    }
+    // The leading number of the field as C's "%llu" reads it (blanks, an optional sign,
+    // digits, wrapping modulo 2^64; "%u" takes the low 32 bits); otherwise without a digit.
+    std::uint64_t Number(std::uint64_t otherwise = 0) {
+        const char* p = Begin();
+        std::uint64_t value = 0;
+        if (p < m_end && IsDigit(*p)) { // the usual field: digits only
+            ReadDigits(p, value);
+            MoveToSeparator(p);
+            return value;
+        }
+        while (p < m_end && *p != m_separator && IsBlank(*p))
+            ++p;
+        bool negative = false;
+        if (p < m_end && (*p == '+' || *p == '-'))
+            negative = *p++ == '-';
+        const char* firstDigit = p;
+        ReadDigits(p, value);
+        MoveToSeparator(p);
+        if (p == firstDigit)
+            return otherwise;
+        return negative ? 0u - value : value;
+    }
+
+private:
+    // Where the current field starts: after the separator that ended the previous one, or the
+    // end of the line when there was none.
+    const char* Begin() const { return m_pos < m_end ? m_pos + 1 : m_end; }
+    void ReadDigits(const char*& p, std::uint64_t& value) const {
+        for (; p < m_end && IsDigit(*p); ++p)
+            value = value * 10u + static_cast<std::uint64_t>(*p - '0');
+    }
+    void MoveToSeparator(const char* p) {
+        while (p < m_end && *p != m_separator)
+            ++p;
+        m_pos = p;
+    }
+
+    const char* m_pos = nullptr; // the separator before the current field, or the line end
+    const char* m_end = nullptr;
+    char m_separator = 0;
+};
 
 } // namespace
 
@@ -69,23 +138,20 @@ void CData::Parse(QByteArrayView line, const CInfoHeader& header) {
         return;
     }
     kind = KIND_EXCLUDED;
-    const char separator = FindSeparator(line);
-    if (separator == 0)
+    EventFields fields;
+    if (!fields.Start(line)) // the separator ends the running number
         return;
-
-    FieldReader fields(line, separator);
-    fields.Next(); // running number
-    durationMs = ScanU32(fields.Next());
-    const std::uint64_t rel = ScanU64(fields.Next());
-    const QByteArrayView sensor = fields.Next();
-    sensorFlags = !sensor.isEmpty() && (sensor[0] == 'B' || sensor[0] == '1') ? SENSOR_B : SENSOR_A;
-    valueMille = ScanU32(fields.Next());
-    const QByteArrayView mark = fields.Next();
-    feedback = mark.isEmpty() ? 0 : mark[0] == 'V' ? 2 : mark[0] == 'L' ? 1 : 0;
-    const std::uint32_t ms = ScanU32(fields.Next());
-    if (fields.Next().isEmpty())
+    durationMs = static_cast<std::uint32_t>(fields.Number());
+    const std::uint64_t rel = fields.Number();
+    const char sensor = fields.First();
+    sensorFlags = sensor == 'B' || sensor == '1' ? SENSOR_B : SENSOR_A;
+    valueMille = static_cast<std::uint32_t>(fields.Number());
+    const char mark = fields.First();
+    feedback = mark == 'V' ? 2 : mark == 'L' ? 1 : 0;
+    const auto ms = static_cast<std::uint32_t>(fields.Number());
+    if (fields.IsEmpty())
         kind = KIND_EVENT;
-    batteryClass = ScanU32(fields.Next(), 3);
+    batteryClass = static_cast<std::uint32_t>(fields.Number(3));
 
     // The device counts seconds since its own start; the header tells the counter value at the
     // download. Unsigned arithmetic wraps instead of overflowing on absurd input.
@@ -101,12 +167,6 @@ void CData::Parse(QByteArrayView line, const CInfoHeader& header) {
 bool CData::IsCounted() const {
     return (kind & KIND_EVENT) && valueMille > kMinValueMille &&
            (sensorFlags & kSensorMask & 3) != 0 && (feedback & kFeedbackMask) != 0;
-}
-
-bool CData::Overlaps(const std::optional<CTimeRange>& range) const {
-    if (!range)
-        return true;
-    return !(startMs > range->end * 1000 || EndMs() < range->start * 1000);
 }
 
 bool CData::SameEvent(const CData& other) const {

@@ -70,7 +70,9 @@ struct CData {
     // A real event above 0 per mille on sensor A or B with feedback mark L or V.
     bool IsCounted() const;
     // False when the event lies completely before or after range; no range: true.
-    bool Overlaps(const std::optional<CTimeRange>& range) const;
+    bool Overlaps(const std::optional<CTimeRange>& range) const {
+        return !range || !(startMs > range->end * 1000 || EndMs() < range->start * 1000);
+    }
     bool SameEvent(const CData& other) const;
     // Order by start, then A before B.
     static int Compare(const CData& a, const CData& b);

@@ -4,10 +4,23 @@
 #include "data/CStats.h"
 #include "data/GapSettings.h"
 
+#include <QList>
+#include <QString>
+#include <QStringList>
+
 #include <optional>
 #include <vector>
 
 class CDataFile;
+
+// How one file of CDataArray::LoadFiles went.
+struct CFileLoad {
+    bool opened = false; // the file could be read
+    bool valid = false;  // and passed the version check: its events were loaded
+    // Why it could not be read (CDataFile::OpenErrorText, may be empty), or the message of the
+    // version check (CDataFile::Validate).
+    QString message;
+};
 
 // The set of distinct events (start, duration, sensor) seen so far; open addressing, so that
 // checking millions of records allocates only the table.
@@ -15,6 +28,10 @@ class CEventKeys {
 public:
     // Adds the event of data; false when the same event is already in the set.
     bool Insert(const CData& data);
+    // Makes room for count events without growing on the way.
+    void Reserve(std::size_t count);
+    // Empties the set; its table stays allocated.
+    void Clear();
 
 private:
     struct Key {
@@ -22,7 +39,8 @@ private:
         std::uint32_t durationMs;
         std::uint32_t sensor; // sensor bits + 1; 0 marks a free slot
     };
-    void Grow();
+    // Doubles the table, or more until it has minimumSize slots, and inserts the keys again.
+    void Grow(std::size_t minimumSize = 0);
 
     std::vector<Key> m_table;
     std::size_t m_count = 0;
@@ -54,7 +72,14 @@ public:
     // Appends the real events of an open data file that overlap range (no range: all). A record
     // that is the same event as one loaded before is left out at once: RemoveDuplicates would
     // drop it anyway, and the copies in years of downloads would otherwise fill the memory.
-    void LoadFile(CDataFile& file, const std::optional<CTimeRange>& range);
+    void LoadFile(const CDataFile& file, const std::optional<CTimeRange>& range);
+    // Loads the files at paths in this order, as opening each, checking it with
+    // CDataFile::Validate(minimumVersion) and calling LoadFile once per range would, and
+    // returns per file how it went. The files are read and parsed on all cores; the records
+    // and their order are the same as loading one file after the other gives.
+    QList<CFileLoad> LoadFiles(const QStringList& paths,
+                               const std::vector<std::optional<CTimeRange>>& ranges,
+                               std::uint32_t minimumVersion);
 
     CStartEndArray& Nights() { return m_nights; }
     const CStartEndArray& Nights() const { return m_nights; }

@@ -8,21 +8,19 @@
 namespace {
 
 constexpr std::uint32_t kVersion3 = 3u << 16;
-// Drops double quotes and the CR of each CR LF in place, then the LFs at the end.
-void CleanText(QByteArray& text) {
-    char* out = text.data();
-    const char* in = out;
-    const char* end = in + text.size();
-    for (; in < end; ++in) {
-        const char c = *in;
-        if (c == '"' || (c == '\r' && in + 1 < end && in[1] == '\n'))
-            continue;
-        *out++ = c;
-    }
-    qsizetype size = out - text.data();
-    while (size > 0 && text[size - 1] == '\n')
-        --size;
-    text.truncate(size);
+
+// Drops the double quotes of text, in place; a text without any is left untouched.
+void RemoveQuotes(QByteArray& text) {
+    if (text.contains('"'))
+        text.removeIf([](char c) { return c == '"'; });
+}
+
+// The line of text that ends at end (an LF, or the end of the text): a CR before that LF
+// belongs to the line end.
+QByteArrayView LineBefore(const QByteArray& text, qsizetype begin, qsizetype end) {
+    if (end < text.size() && end > begin && text[end - 1] == '\r')
+        --end;
+    return QByteArrayView(text).sliced(begin, end - begin);
 }
 
 } // namespace
@@ -51,8 +49,8 @@ QString CDataFile::OpenErrorText() const {
 
 void CDataFile::SetContent(QByteArray content) {
     m_text = std::move(content);
-    CleanText(m_text);
-    ParseText(m_text);
+    RemoveQuotes(m_text);
+    m_headerEnd = ParseText(m_text);
     const qsizetype index = m_text.indexOf("Index");
     const qsizetype lineEnd = index < 0 ? -1 : m_text.indexOf('\n', index);
     m_dataStart = lineEnd < 0 ? m_text.size() : lineEnd + 1;
@@ -66,6 +64,7 @@ void CDataFile::Close() {
     m_text.clear();
     m_dataStart = 0;
     m_position = 0;
+    m_headerEnd = 0;
 }
 
 bool CDataFile::CheckVersion(std::uint32_t minimum) const {
@@ -87,6 +86,10 @@ bool CDataFile::Validate(std::uint32_t minimum, QString& message) const {
     return true;
 }
 
+QByteArrayView CDataFile::EventLines() const {
+    return QByteArrayView(m_text).sliced(m_dataStart);
+}
+
 QByteArrayView CDataFile::FirstLine() {
     m_position = m_dataStart;
     return NextLine();
@@ -100,8 +103,8 @@ QByteArrayView CDataFile::NextLine() {
         if (end < 0)
             end = size;
         m_position = end < size ? end + 1 : size;
-        if (end > begin)
-            return QByteArrayView(m_text).sliced(begin, end - begin);
+        if (const QByteArrayView line = LineBefore(m_text, begin, end); !line.isEmpty())
+            return line;
     }
     return {};
 }
@@ -119,8 +122,8 @@ QByteArrayView CDataFile::PrevLine() {
         while (begin > m_dataStart && m_text[begin - 1] != '\n')
             --begin;
         m_position = begin;
-        if (end > begin)
-            return QByteArrayView(m_text).sliced(begin, end - begin);
+        if (const QByteArrayView line = LineBefore(m_text, begin, end); !line.isEmpty())
+            return line;
     }
     return {};
 }
@@ -155,9 +158,49 @@ bool CDataFile::TimeRange(std::int64_t& startMs, std::int64_t& endMs) {
     return true;
 }
 
-bool CDataFile::GetTimeRange(const QString& path, std::int64_t& startMs, std::int64_t& endMs) {
-    CDataFile file;
+// A long file is read as its first and last kEndBytes, joined after the last LF of the one and
+// from the first LF of the other; the lines of the two pieces are lines of the file. The result
+// holds when the header, the column line and the first event end in the first piece and the
+// last event starts in the second: the lines between change none of them. Otherwise the whole
+// file is read.
+bool CDataFile::GetTimeRange(const QString& path, std::int64_t& startMs, std::int64_t& endMs,
+                             QString* id) {
+    constexpr qint64 kEndBytes = 8 << 10;
     startMs = 0;
     endMs = 0;
-    return file.Open(path) && file.TimeRange(startMs, endMs);
+    CDataFile file;
+    FileEnds ends = ReadRegularFileEnds(path, kMaxBytes, kEndBytes);
+    if (!ends.ok())
+        return false;
+    if (ends.tailOffset < 0) {
+        file.SetContent(std::move(ends.head));
+    } else {
+        const qsizetype headEnd = ends.head.lastIndexOf('\n') + 1;
+        const qsizetype tailStart = ends.tail.indexOf('\n') + 1;
+        if (headEnd > 0 && tailStart > 0 && tailStart < ends.tail.size()) {
+            QByteArray head = ends.head.left(headEnd);
+            RemoveQuotes(head);
+            const qsizetype cut = head.size();
+            file.SetContent(head.append(QByteArrayView(ends.tail).sliced(tailStart)));
+            if (file.m_headerEnd <= cut && file.m_dataStart <= cut) {
+                if (file.VersionNumber() < kVersion3 || file.used == 0)
+                    return false;
+                CData first;
+                CData last;
+                if (file.FirstEvent(first) && file.m_position <= cut && file.LastEvent(last) &&
+                    file.m_position >= cut) {
+                    startMs = first.startMs;
+                    endMs = last.EndMs();
+                    if (id)
+                        *id = file.id;
+                    return true;
+                }
+            }
+        }
+        if (!file.Open(path))
+            return false;
+    }
+    if (id)
+        *id = file.id;
+    return file.TimeRange(startMs, endMs);
 }

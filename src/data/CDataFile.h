@@ -8,8 +8,8 @@
 #include <QString>
 
 // A data file in memory: its header, and line access to the event lines after the column
-// line. The text stays 8-bit (Windows-1252); double quotes and the CR of CR LF line ends are
-// removed when the file is read.
+// line. The text stays 8-bit (Windows-1252) and as read, without its double quotes; lines end
+// at an LF, and a CR before it belongs to the line end (CR LF).
 class CDataFile : public CInfoHeader {
 public:
     // Largest data file read. A full module memory is a few thousand event lines of about 50
@@ -34,6 +34,8 @@ public:
     // with message 217 when the device restored its data.
     bool Validate(std::uint32_t minimum, QString& message) const;
 
+    // The text after the column line: the event lines, to be walked with a LineReader.
+    QByteArrayView EventLines() const;
     // The next non-empty event line in each direction; empty when none is left.
     QByteArrayView FirstLine();
     QByteArrayView NextLine();
@@ -47,8 +49,11 @@ public:
     // Start of the first and end of the last event of a file of version 3.0 or later with
     // used events, in milliseconds; false (and both 0) otherwise.
     bool TimeRange(std::int64_t& startMs, std::int64_t& endMs);
-    // TimeRange of the file at path.
-    static bool GetTimeRange(const QString& path, std::int64_t& startMs, std::int64_t& endMs);
+    // TimeRange of the file at path, and its module ID when id is given. Of a long file only
+    // the beginning and the end are read, as long as the header and the first event lie in the
+    // one and the last event in the other.
+    static bool GetTimeRange(const QString& path, std::int64_t& startMs, std::int64_t& endMs,
+                             QString* id = nullptr);
 
 private:
     FileReadError m_openError = FileReadError::None;
@@ -56,4 +61,5 @@ private:
     QByteArray m_text;
     qsizetype m_dataStart = 0;
     qsizetype m_position = 0;
+    qsizetype m_headerEnd = 0; // where the header ended (CInfoHeader::ParseText)
 };

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QtConcurrent/QtConcurrentMap>
 
 namespace {
 
@@ -36,13 +37,22 @@ QStringList DataFilesIn(const QString& folder, const QString& pattern) {
     return paths;
 }
 
+QList<CFileRange> ReadTimeRanges(const QStringList& paths) {
+    return QtConcurrent::blockingMapped<QList<CFileRange>>(paths, [](const QString& path) {
+        CFileRange range;
+        range.ok = CDataFile::GetTimeRange(path, range.startMs, range.endMs, &range.id);
+        return range;
+    });
+}
+
 int CFileList::Fill(const QString& baseFolder, const QString& folderName, const QString& after) {
     m_files.clear();
-    for (const QString& path : DataFilesIn(QDir(baseFolder).filePath(folderName))) {
-        std::int64_t startMs = 0;
-        std::int64_t endMs = 0;
-        if (path > after && CDataFile::GetTimeRange(path, startMs, endMs))
-            m_files.append({{startMs / 1000, endMs / 1000}, path, false});
+    QStringList paths = DataFilesIn(QDir(baseFolder).filePath(folderName));
+    paths.removeIf([&after](const QString& path) { return !(path > after); });
+    const QList<CFileRange> ranges = ReadTimeRanges(paths);
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        if (ranges[i].ok)
+            m_files.append({{ranges[i].startMs / 1000, ranges[i].endMs / 1000}, paths[i], false});
     }
     return static_cast<int>(m_files.size());
 }

@@ -18,6 +18,18 @@ std::int64_t ThreePmAfter(std::int64_t t);
 // ascending order of full path.
 QStringList DataFilesIn(const QString& folder, const QString& pattern = QStringLiteral("*.k?M"));
 
+// What the file lists read of a data file: the start of its first and the end of its last
+// event (CDataFile::TimeRange) and its module ID.
+struct CFileRange {
+    bool ok = false; // read, of version 3.0 or later and with used events
+    std::int64_t startMs = 0;
+    std::int64_t endMs = 0;
+    QString id;
+};
+
+// The time ranges of the files at paths, in the same order; read on all cores.
+QList<CFileRange> ReadTimeRanges(const QStringList& paths);
+
 // One data file of a module folder.
 struct CFileInfo {
     CTimeRange range; // first event start to last event end, in seconds

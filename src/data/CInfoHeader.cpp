@@ -32,13 +32,13 @@ bool ScanInt(QByteArrayView text, int& value) {
 
 } // namespace
 
-void CInfoHeader::ParseText(QByteArrayView text) {
+qsizetype CInfoHeader::ParseText(QByteArrayView text) {
     Reset();
     qsizetype first = 0;
     while (first < text.size() && text[first] != ';' && text[first] != ',' && text[first] != '\t')
         ++first;
     if (first == text.size())
-        return;
+        return text.size();
     separator = text[first];
 
     LineReader lines(text);
@@ -47,7 +47,7 @@ void CInfoHeader::ParseText(QByteArrayView text) {
     downloadTime = static_cast<std::int64_t>(ScanU64(fields.Next()));
     if (downloadTime != 0)
         ComputeClockOffset(dateTime);
-    WalkHeaderLines(text, text.size() - lines.Rest().size());
+    return WalkHeaderLines(text, text.size() - lines.Rest().size());
 }
 
 void CInfoHeader::ParseReplyHeader(std::int64_t time, const QString& text) {
@@ -101,8 +101,9 @@ void CInfoHeader::ComputeClockOffset(QByteArrayView dateTime) {
     clockOffset = static_cast<std::int32_t>(wrapped);
 }
 
-void CInfoHeader::WalkHeaderLines(QByteArrayView text, qsizetype start) {
+qsizetype CInfoHeader::WalkHeaderLines(QByteArrayView text, qsizetype start) {
     LineReader lines(text.sliced(start));
+    const auto end = [&] { return text.size() - lines.Rest().size(); };
     const auto keyValue = [this](QByteArrayView line, const char* key) {
         FieldReader fields(line, separator);
         return fields.Next() == QByteArrayView(key) ? fields.Next() : QByteArrayView();
@@ -110,7 +111,7 @@ void CInfoHeader::WalkHeaderLines(QByteArrayView text, qsizetype start) {
     id = CleanFolderName(FromAnsi(keyValue(lines.Next(), "ID")));
     version = FromAnsi(keyValue(lines.Next(), "Version"));
     if (id.isEmpty() || version.isEmpty())
-        return;
+        return end();
 
     while (!lines.AtEnd()) {
         FieldReader fields(lines.Next(), separator);
@@ -153,4 +154,5 @@ void CInfoHeader::WalkHeaderLines(QByteArrayView text, qsizetype start) {
         }
     }
     valid = true;
+    return end();
 }

@@ -32,8 +32,10 @@ public:
     std::uint32_t batteryInterval = 0;
 
     void Reset() { *this = CInfoHeader(); }
-    // Header of a data file (8-bit text with LF line ends and without double quotes).
-    void ParseText(QByteArrayView text);
+    // Header of a data file (8-bit text with LF or CR LF line ends, without double quotes).
+    // Returns where the header ended: after the column line or the battery table, after the
+    // "ID" and "Version" lines when one is missing, the text's size when the text ended first.
+    qsizetype ParseText(QByteArrayView text);
     // Header of a fresh download reply: separator tab, no clock offset.
     void ParseReplyHeader(std::int64_t time, const QString& text);
     // (major << 16) + minor of "major.minor"; 0 when the version has another form.
@@ -41,5 +43,5 @@ public:
 
 private:
     void ComputeClockOffset(QByteArrayView dateTime);
-    void WalkHeaderLines(QByteArrayView text, qsizetype start);
+    qsizetype WalkHeaderLines(QByteArrayView text, qsizetype start);
 };

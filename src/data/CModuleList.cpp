@@ -1,8 +1,5 @@
 #include "data/CModuleList.h"
 
-#include "data/CDataFile.h"
-#include "data/CInfoHeader.h"
-
 #include <QDir>
 
 #include <algorithm>
@@ -48,17 +45,17 @@ bool CModuleList::ScanFolder(const QString& folder, CModuleEntry& entry) const {
     const QString name = QDir(folder).dirName();
     std::int64_t earliest = std::numeric_limits<std::int64_t>::max();
     std::int64_t latest = 0;
-    CDataFile file;
-    for (const QString& path : DataFilesIn(folder)) {
-        std::int64_t startMs = 0;
-        std::int64_t endMs = 0;
-        if (!file.Open(path) || !file.TimeRange(startMs, endMs))
+    const QStringList paths = DataFilesIn(folder);
+    const QList<CFileRange> ranges = ReadTimeRanges(paths);
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        const CFileRange& range = ranges[i];
+        if (!range.ok)
             continue;
-        entry.files.append({{startMs / 1000, endMs / 1000}, path, false});
-        if (file.id != name && ModuleFolder(file.id) != name)
+        entry.files.append({{range.startMs / 1000, range.endMs / 1000}, paths[i], false});
+        if (range.id != name && ModuleFolder(range.id) != name)
             continue;
-        earliest = std::min(earliest, startMs);
-        latest = std::max(latest, endMs);
+        earliest = std::min(earliest, range.startMs);
+        latest = std::max(latest, range.endMs);
     }
     if (latest < earliest)
         return false;

@@ -1,4 +1,5 @@
 #include "TestEvents.h"
+#include "base/Scan.h"
 #include "base/Texts.h"
 #include "data/CDataArray.h"
 #include "data/CDataFile.h"
@@ -23,12 +24,17 @@ private slots:
     void validate_data();
     void validate();
     void lineAccess();
+    void lineEnds_data();
+    void lineEnds();
     void replyHeader();
     void fixtureFiles_data();
     void fixtureFiles();
     void loadFileRange();
+    void loadFiles();
     void timeRangeRejects_data();
     void timeRangeRejects();
+    void timeRangeOfLongFiles_data();
+    void timeRangeOfLongFiles();
     void specialFiles_data();
     void specialFiles();
 };
@@ -175,6 +181,49 @@ void TestDataFile::lineAccess() {
     QVERIFY(!noIndex.FirstEvent(event));
 }
 
+// A CR belongs to the line end only just before an LF: the event lines read forward, backward
+// and while loading are the same.
+void TestDataFile::lineEnds_data() {
+    QTest::addColumn<QByteArray>("events");
+    QTest::addColumn<QByteArrayList>("lines");
+    QTest::newRow("CR LF") << QByteArray("a\r\nb\r\n") << QByteArrayList{"a", "b"};
+    QTest::newRow("LF") << QByteArray("a\nb") << QByteArrayList{"a", "b"};
+    QTest::newRow("lone CR stays") << QByteArray("a\rb\r\n") << QByteArrayList{"a\rb"};
+    QTest::newRow("CR at the end stays") << QByteArray("a\r\nb\r") << QByteArrayList{"a", "b\r"};
+    QTest::newRow("only the CR before the LF") << QByteArray("a\r\r\n") << QByteArrayList{"a\r"};
+    QTest::newRow("CR LF alone is an empty line")
+        << QByteArray("\r\na\r\n\r\n\r\nb\r\n\r\n") << QByteArrayList{"a", "b"};
+}
+
+void TestDataFile::lineEnds() {
+    QFETCH(QByteArray, events);
+    QFETCH(QByteArrayList, lines);
+    CDataFile file;
+    file.SetContent("x\t1\r\nID\tM\r\nVersion\t3.0\r\nIndex\tDauer\r\n" + events);
+    QByteArrayList forward;
+    for (QByteArrayView line = file.FirstLine(); !line.isEmpty(); line = file.NextLine())
+        forward.append(line.toByteArray());
+    QCOMPARE(forward, lines);
+    QByteArrayList backward;
+    for (QByteArrayView line = file.LastLine(); !line.isEmpty(); line = file.PrevLine())
+        backward.prepend(line.toByteArray());
+    QCOMPARE(backward, lines);
+    QByteArrayList walked;
+    for (LineReader reader(file.EventLines()); !reader.AtEnd();) {
+        if (const QByteArrayView line = reader.Next(); !line.isEmpty())
+            walked.append(line.toByteArray());
+    }
+    QCOMPARE(walked, lines);
+
+    // An event line whose last field is the empty exclusion mark is a real event.
+    CDataFile oneEvent;
+    oneEvent.SetContent("x\t1\r\nID\tM\r\nVersion\t3.0\r\nBenutzt\t1\r\nIndex\r\n"
+                        "1\t500\t10\tA\t100\tV\t0\t\r\n");
+    CDataArray loaded;
+    loaded.LoadFile(oneEvent, std::nullopt);
+    QCOMPARE(loaded.GetCount(), 1);
+}
+
 void TestDataFile::replyHeader() {
     CInfoHeader header;
     header.ParseReplyHeader(kTime, QStringLiteral("ID\t7 7\nVersion\t3.1\nGelesen\t1\nMotor\t2\n"
@@ -236,6 +285,94 @@ void TestDataFile::loadFileRange() {
     QCOMPARE(events.GetCount(), 4);
 }
 
+// Loading many files at once gives what loading them one after the other gives: the same
+// records in the same order, each event in its first copy (every seventh file holds the events
+// it shares with the file before with other marks), and per file in order whether it could be
+// read and passed the version check.
+void TestDataFile::loadFiles() {
+    SetLanguage(Language::English);
+    QTemporaryDir dir;
+    QStringList paths;
+    for (int i = 0; i < 60; ++i) {
+        const QString path = dir.filePath(QStringLiteral("%1.kmM").arg(i, 3, 10, QChar(u'0')));
+        paths.append(path);
+        // Download i keeps events 10 i .. 10 i + 29 of a device whose counter started 10^6 s
+        // before 2026-01-01; the base time is the same for every file.
+        const std::int64_t relNow = 2'000'000 + std::int64_t{i} * 86'400;
+        QByteArray text = "x\t" + QByteArray::number(1'767'225'600 + std::int64_t{i} * 86'400) +
+                          "\r\nID\tM\r\nVersion\t" + (i == 40 ? "0.1" : "3.0") + "\r\n" +
+                          (i == 50 ? "Wiederhergestellt\t" : "Rel. Zeit\t") +
+                          QByteArray::number(relNow) +
+                          "\t4294967295\t0\r\nBenutzt\t30\r\nIndex\r\n";
+        for (int j = 10 * i; j < 10 * i + 30; ++j) {
+            const char* mark = i % 7 == 6 ? "L" : "V";
+            text += QByteArray::number(j - 10 * i + 1) + '\t' + QByteArray::number(200 + j % 50) +
+                    '\t' + QByteArray::number(1'000'000 + j * 600) + '\t' + (j % 3 ? "A" : "B") +
+                    '\t' + QByteArray::number(100 + i) + '\t' + mark + "\t0\t" +
+                    (j % 11 ? "" : "x") + "\t3\r\n";
+        }
+        if (i == 10)
+            text = "x\t1\r\nVersion\t3.0\r\n"; // no ID line
+        if (i == 20)
+            continue; // missing
+        if (i == 30) {
+            QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("030.kmM")));
+            continue;
+        }
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(text), text.size());
+    }
+    // Two ranges that cut through the files; the events are 10 minutes apart.
+    const std::int64_t base = 1'767'225'600 - 2'000'000;
+    const std::vector<std::optional<CTimeRange>> ranges{
+        CTimeRange{base + 1'000'000 + 50 * 600, base + 1'000'000 + 300 * 600},
+        CTimeRange{base + 1'000'000 + 250 * 600, base + 1'000'000 + 500 * 600}};
+
+    CDataArray expected;
+    QList<CFileLoad> expectedLoads;
+    for (const QString& path : paths) {
+        CDataFile file;
+        CFileLoad& load = expectedLoads.emplace_back();
+        load.opened = file.Open(path);
+        if (!load.opened) {
+            load.message = file.OpenErrorText();
+            continue;
+        }
+        load.valid = file.Validate(768, load.message);
+        if (!load.valid)
+            continue;
+        for (const auto& range : ranges)
+            expected.LoadFile(file, range);
+    }
+
+    CDataArray events;
+    const QList<CFileLoad> loads = events.LoadFiles(paths, ranges, 768);
+    QCOMPARE(loads.size(), paths.size());
+    for (qsizetype i = 0; i < loads.size(); ++i) {
+        QCOMPARE(loads[i].opened, expectedLoads[i].opened);
+        QCOMPARE(loads[i].valid, expectedLoads[i].valid);
+        QCOMPARE(loads[i].message, expectedLoads[i].message);
+    }
+    QVERIFY(!loads[10].valid && !loads[20].opened && !loads[30].opened && !loads[40].valid);
+    QVERIFY(loads[50].valid && !loads[50].message.isEmpty());
+    QCOMPARE(events.GetCount(), expected.GetCount());
+    int marksL = 0;
+    for (int k = 0; k < events.GetCount(); ++k) {
+        const CData& a = *events.GetAt(k);
+        const CData& b = *expected.GetAt(k);
+        QCOMPARE(a.startMs, b.startMs);
+        QCOMPARE(a.durationMs, b.durationMs);
+        QCOMPARE(a.sensorFlags, b.sensorFlags);
+        QCOMPARE(a.valueMille, b.valueMille);
+        QCOMPARE(a.feedback, b.feedback);
+        QCOMPARE(a.kind, b.kind);
+        marksL += a.feedback == 1 ? 1 : 0;
+    }
+    // Only the ten events that a marked file adds to the one before keep its mark.
+    QVERIFY(marksL > 0 && marksL < events.GetCount() / 5);
+}
+
 void TestDataFile::timeRangeRejects_data() {
     QTest::addColumn<QString>("path");
     QTest::newRow("missing file") << kFixtures + "none.kmM";
@@ -251,6 +388,109 @@ void TestDataFile::timeRangeRejects() {
     QVERIFY(!CDataFile::GetTimeRange(path, startMs, endMs));
     QCOMPARE(startMs, 0);
     QCOMPARE(endMs, 0);
+}
+
+// The time range of a long file, read from its beginning and end, is the one the whole file
+// gives, also where the header, the first or the last event lie beyond what those pieces hold.
+void TestDataFile::timeRangeOfLongFiles_data() {
+    QTest::addColumn<QByteArray>("header"); // the header lines after "ID" and "Version"
+    QTest::addColumn<int>("events");        // event lines of about 30 bytes
+    QTest::addColumn<int>("excludedAtStart");
+    QTest::addColumn<int>("excludedAtEnd");
+    QTest::addColumn<QByteArray>("middle"); // lines in place of the middle event line
+    QTest::addColumn<QByteArray>("lineEnd");
+    QTest::addColumn<bool>("quoted");
+    QTest::addColumn<QByteArray>("trailer"); // text after the last event line
+    const QByteArray header = "Rel. Zeit\t2000000\t4294967295\t0\nBenutzt\t1000\n";
+    const QByteArray column = "Index\tDauer\n";
+    QByteArray longHeader = header;
+    for (int i = 0; i < 400; ++i)
+        longHeader += "Gelesen\t" + QByteArray::number(i) + '\n';
+    QByteArray battery = "Akkuspannung [mV]\t0\t0\t100\t7200\n4000\t1\t2\n0\t0\t0\n";
+    QTest::newRow("events throughout") << header + column << 2000 << 0 << 0 << QByteArray()
+                                       << QByteArray("\n") << false << QByteArray();
+    QTest::newRow("CR LF, quoted fields") << header + column << 2000 << 0 << 0 << QByteArray()
+                                          << QByteArray("\r\n") << true << QByteArray();
+    QTest::newRow("header longer than the first piece")
+        << longHeader + column << 2000 << 0 << 0 << QByteArray() << QByteArray("\n") << false
+        << QByteArray();
+    QTest::newRow("column line far after the battery table")
+        << header + battery + longHeader + column << 2000 << 0 << 0 << QByteArray()
+        << QByteArray("\n") << false << QByteArray();
+    QTest::newRow("first events excluded") << header + column << 2000 << 400 << 0 << QByteArray()
+                                           << QByteArray("\r\n") << false << QByteArray();
+    QTest::newRow("last events excluded") << header + column << 2000 << 0 << 400 << QByteArray()
+                                          << QByteArray("\n") << false << QByteArray();
+    QTest::newRow("only excluded events") << header + column << 2000 << 2000 << 0 << QByteArray()
+                                          << QByteArray("\n") << false << QByteArray();
+    // Without a column key the header goes on to the end of the file: a later "Benutzt" line
+    // counts.
+    QTest::newRow("header key in the middle") << header + "Nr\tIndex\n"
+                                              << 2000 << 0 << 0 << QByteArray("Benutzt\t0\n")
+                                              << QByteArray("\n") << false << QByteArray();
+    QTest::newRow("no column line")
+        << header << 2000 << 0 << 0 << QByteArray() << QByteArray("\n") << false << QByteArray();
+    QTest::newRow("last line longer than the end piece")
+        << header + column << 2000 << 0 << 0 << QByteArray() << QByteArray("\n") << false
+        << QByteArray(9000, 'x');
+    QTest::newRow("nothing used") << QByteArray("Benutzt\t0\n") + column << 2000 << 0 << 0
+                                  << QByteArray() << QByteArray("\n") << false << QByteArray();
+}
+
+void TestDataFile::timeRangeOfLongFiles() {
+    QFETCH(QByteArray, header);
+    QFETCH(int, events);
+    QFETCH(int, excludedAtStart);
+    QFETCH(int, excludedAtEnd);
+    QFETCH(QByteArray, middle);
+    QFETCH(QByteArray, lineEnd);
+    QFETCH(bool, quoted);
+    QFETCH(QByteArray, trailer);
+    QByteArray text = "x\t1767225600\nID\tM\nVersion\t3.0\n" + header;
+    for (int j = 0; j < events; ++j) {
+        if (j == events / 2 && !middle.isEmpty()) {
+            text += middle;
+            continue;
+        }
+        const bool excluded = j < excludedAtStart || j >= events - excludedAtEnd;
+        QByteArrayList fields{QByteArray::number(j + 1),
+                              QByteArray::number(200 + j % 50),
+                              QByteArray::number(1'000'000 + j * 600),
+                              j % 3 ? "A" : "B",
+                              "100",
+                              "V",
+                              "0",
+                              excluded ? "x" : "",
+                              "3"};
+        if (quoted) {
+            for (QByteArray& field : fields)
+                field = '"' + field + '"';
+        }
+        text += fields.join('\t') + '\n';
+    }
+    text += trailer;
+    text.replace("\n", lineEnd);
+    QVERIFY(text.size() > 40'000);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.kmM"));
+    QFile out(path);
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    QCOMPARE(out.write(text), text.size());
+    out.close();
+
+    CDataFile whole;
+    QVERIFY(whole.Open(path));
+    std::int64_t expectedStart = 0;
+    std::int64_t expectedEnd = 0;
+    const bool expected = whole.TimeRange(expectedStart, expectedEnd);
+    std::int64_t startMs = 1;
+    std::int64_t endMs = 1;
+    QString id;
+    QCOMPARE(CDataFile::GetTimeRange(path, startMs, endMs, &id), expected);
+    QCOMPARE(startMs, expectedStart);
+    QCOMPARE(endMs, expectedEnd);
+    if (expected)
+        QCOMPARE(id, whole.id);
 }
 
 // What is not a regular file of at most the size limit is refused, with a reason for the user,

@@ -51,6 +51,21 @@ void TestRecords::parse_data() {
                                          << 2u << 4u << 3u << qint64(999001 * 1000 - 1);
     QTest::newRow("fields missing read as 0")
         << QByteArray("1\t\t\t\t") << 0u << 1u << 0u << 0u << 4u << 3u << qint64(999000 * 1000);
+    // Numbers are read as C's "%u" and "%llu" read them.
+    QTest::newRow("blanks, signs and trailing text")
+        << QByteArray("1\t 500 ms\t+10\tA\t -250\tV\t300x\t\t 2;") << 500u << 1u << uint(-250) << 2u
+        << 4u << 2u << qint64((999000 + 10) * 1000 + 300 - 500);
+    QTest::newRow("a tab is a blank when commas separate")
+        << QByteArray("1,\t500,10,B,\v7,L,\t0,,\t1") << 500u << 2u << 7u << 1u << 4u << 1u
+        << qint64(999010 * 1000 - 500);
+    QTest::newRow("signs without digits") << QByteArray("1\t-\t+\tA\t-x\tV\t \t\t-") << 0u << 1u
+                                          << 0u << 2u << 4u << 3u << qint64(999000 * 1000);
+    QTest::newRow("32-bit fields wrap")
+        << QByteArray("1\t4294967796\t10\tA\t4294967297\tV\t0\t\t3") << 500u << 1u << 1u << 2u << 4u
+        << 3u << qint64(999010 * 1000 - 500);
+    QTest::newRow("a blank exclusion mark excludes")
+        << QByteArray("1\t1\t1\tA\t1\tV\t0\t \t3") << 1u << 1u << 1u << 2u << 0u << 3u
+        << qint64(999001 * 1000 - 1);
 }
 
 void TestRecords::parse() {

@@ -1,7 +1,6 @@
 #include "ui/graphs/GraphsDlg.h"
 
 #include "base/Texts.h"
-#include "data/CDataFile.h"
 #include "data/NightsCsv.h"
 #include "data/Prepare.h"
 #include "graphs/CGraph.h"
@@ -87,18 +86,19 @@ void CGraphsDlg::BuildMenu() {
             [this](QAction* action) { OnCommand(CommandId(action)); });
 }
 
-bool CGraphsDlg::LoadFile(const QString& path, const CTimeRange& range1, const CTimeRange& range2) {
-    CDataFile file;
-    if (!file.Open(path))
-        return false;
-    QString message;
-    if (!file.Validate(kMinimumVersion, message)) {
-        ShowMessage(message, MB_OK, QCoreApplication::applicationName());
-        return false;
+int CGraphsDlg::LoadFiles(const QStringList& paths, const CTimeRange& range1,
+                          const CTimeRange& range2) {
+    int loaded = 0;
+    for (const CFileLoad& load : m_events.LoadFiles(paths, {range1, range2}, kMinimumVersion)) {
+        if (load.opened && !load.valid)
+            ShowMessage(load.message, MB_OK, QCoreApplication::applicationName());
+        loaded += load.valid ? 1 : 0;
     }
-    m_events.LoadFile(file, range1);
-    m_events.LoadFile(file, range2);
-    return true;
+    return loaded;
+}
+
+bool CGraphsDlg::LoadFile(const QString& path, const CTimeRange& range1, const CTimeRange& range2) {
+    return LoadFiles({path}, range1, range2) == 1;
 }
 
 bool CGraphsDlg::Open(bool includeTestBursts) {

@@ -22,8 +22,11 @@ public:
     CGraphsDlg(const QString& folder, bool extraInfo, QWidget* owner = nullptr);
     ~CGraphsDlg() override;
 
-    // Adds the events of a data file that fall into range1, then range2. A file that cannot be
-    // opened is skipped silently; one that fails validation is reported. False when skipped.
+    // Adds the events of the data files that fall into range1, then range2, file by file in
+    // this order (read on all cores). A file that cannot be opened is skipped silently; the
+    // ones that fail validation are reported afterwards. Returns the number of files loaded.
+    int LoadFiles(const QStringList& paths, const CTimeRange& range1, const CTimeRange& range2);
+    // LoadFiles of one file; false when it was skipped.
     bool LoadFile(const QString& path, const CTimeRange& range1, const CTimeRange& range2);
     // Prepares the events, computes the nights and shows the window; false without events.
     bool Open(bool includeTestBursts);

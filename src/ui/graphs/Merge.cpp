@@ -19,8 +19,10 @@ CGraphsDlg* CMerge::Run(const QString& baseFolder, bool allModules, const QStrin
 
     auto* window = new CGraphsDlg(QDir(baseFolder).filePath(dialog.Modules().Current()->name),
                                   dialog.ExtraChosen(), parent);
+    QStringList paths;
     for (const CFileInfo& file : files)
-        window->LoadFile(file.path, dialog.Range1(), dialog.Range2());
+        paths.append(file.path);
+    window->LoadFiles(paths, dialog.Range1(), dialog.Range2());
     if (!window->Open(!dialog.NoTestBursts())) {
         ShowMessageId(TXT_NO_DATA);
         delete window;
