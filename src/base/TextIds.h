@@ -120,4 +120,8 @@ enum TextId : int {
     TXT_INVALID_PARAMETERS = 467,
     TXT_TOO_LARGE = 469,
     TXT_SELECT_BASE_FOLDER = 1056,
+    // Look and feedback of the main and graphs windows
+    TXT_FOLDER_NOT_WRITABLE = 530,
+    TXT_NOT_A_FOLDER = 531,
+    TXT_STATISTICS_STORED = 532,
 };
