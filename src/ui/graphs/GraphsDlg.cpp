@@ -27,6 +27,9 @@
 namespace {
 
 constexpr std::uint32_t kMinimumVersion = 768;
+// The least offset of a further graphs window from the last one, when the title bar's height
+// is not known (no window frame).
+constexpr int kCascadeStep = 24;
 
 QAction* AddItem(QMenu* menu, int id, const QString& text) {
     QAction* action = menu->addAction(text);
@@ -109,6 +112,20 @@ bool CGraphsDlg::Open(bool includeTestBursts) {
     m_noTestBursts = !includeTestBursts;
     m_testBurstsItem->setChecked(m_noTestBursts);
     Fill();
+    // A further window opens below and right of the last one, so that it hides none.
+    if (!CWndQueue::Get().Windows().isEmpty()) {
+        const CGraphsDlg* last = CWndQueue::Get().Windows().constLast();
+        const int step =
+            std::max(last->geometry().top() - last->frameGeometry().top(), kCascadeStep);
+        QPoint at = last->pos() + QPoint(step, step);
+        // Back to the top left corner before the title bar leaves the screen.
+        if (const QScreen* shown = last->screen()) {
+            const QRect area = shown->availableGeometry();
+            if (!area.contains(at + QPoint(kCascadeStep, kCascadeStep) * 4))
+                at = area.topLeft();
+        }
+        move(at);
+    }
     CWndQueue::Get().Add(this);
     show();
     OnTabChanged(); // fits again now that the window frame is known
@@ -231,7 +248,9 @@ bool CGraphsDlg::OnCommand(int id) {
         return true;
     case ID_SAVE_STATISTICS:
         if (SaveStatistics())
-            ShowStored();
+            ShowMessage(
+                FormatText(TXT_STATISTICS_STORED, {QDir::toNativeSeparators(StatisticsFileName())}),
+                MB_OK, QCoreApplication::applicationName());
         return true;
     case ID_PRINT_GRAPH:
         Print(m_tabs->CurrentTab(), m_tabs->CurrentTab());
@@ -260,7 +279,8 @@ bool CGraphsDlg::SaveImage(int tab) {
 }
 
 void CGraphsDlg::ShowStored() const {
-    ShowMessage(LoadText(TXT_STORED_IN) + m_folder, MB_OK, QCoreApplication::applicationName());
+    ShowMessage(LoadText(TXT_STORED_IN) + QDir::toNativeSeparators(m_folder), MB_OK,
+                QCoreApplication::applicationName());
 }
 
 void CGraphsDlg::SaveAll() {
