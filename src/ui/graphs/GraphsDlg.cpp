@@ -31,6 +31,14 @@ constexpr std::uint32_t kMinimumVersion = 768;
 // is not known (no window frame).
 constexpr int kCascadeStep = 24;
 
+// The least display width that shows a diagram readably: its axes and legend whole, and a few
+// nights of its plot to scroll through.
+int LeastDisplayWidth(const CGraph& graph) {
+    constexpr int kNights = 3;
+    const int plot = graph.Count() * graph.Pitch();
+    return graph.width - plot + std::min(plot, kNights * graph.Pitch());
+}
+
 QAction* AddItem(QMenu* menu, int id, const QString& text) {
     QAction* action = menu->addAction(text);
     SetCommandId(action, id);
@@ -161,9 +169,25 @@ void CGraphsDlg::OnTabChanged() {
     CGraph* graph = m_tabs->Current();
     if (!graph)
         return;
+    UpdateMinimumWidth();
     if (!m_tabs->maximized)
         FitWindow(*graph);
     FitDiagramsToWindow();
+}
+
+void CGraphsDlg::UpdateMinimumWidth() {
+    const CGraph* graph = m_tabs->Current();
+    if (!graph)
+        return;
+    // Never so narrow that the axis labels pile up or the legend is cut, but never wider than
+    // the screen either.
+    int least = std::max(m_tabs->HeaderWidth(),
+                         m_tabs->SizeFor(QSize(LeastDisplayWidth(*graph), 0)).width());
+    if (const QScreen* shown = screen()) {
+        const int frame = frameGeometry().width() - geometry().width();
+        least = std::min(least, shown->availableGeometry().width() - frame);
+    }
+    setMinimumWidth(least);
 }
 
 void CGraphsDlg::UpdateScrollBar() {
@@ -341,6 +365,7 @@ void CGraphsDlg::ApplyLayout(const GraphLayout& layout) {
         if (shared || &m_tabs->Graph(tab) == graph)
             m_tabs->Graph(tab).Layout();
     }
+    UpdateMinimumWidth();
     UpdateScrollBar();
     m_tabs->update();
 }

@@ -472,6 +472,30 @@ private slots:
         QVERIFY(m_messages.first().startsWith(LoadText(TXT_CSV_NOT_WRITTEN).section(u'%', 0, 0)));
     }
 
+    // At its smallest the window still shows each diagram's axes, legend and a few nights, also
+    // with bars so wide that the tab headers alone would leave too little (within the 800 px
+    // of the test screen).
+    void smallestWindowShowsAxesAndLegend() {
+        QTemporaryDir folder;
+        CGraphsDlg* window = OpenWindow(folder.path());
+        QVERIFY(window);
+        for (int tab = 0; tab < kGraphCount; ++tab) {
+            window->Tabs().SetCurrentTab(tab);
+            const CGraph& graph = window->Tabs().Graph(tab);
+            GraphLayout layout;
+            graph.ExportLayout(layout);
+            layout.barWidth = 50;
+            layout.gap = 50;
+            window->ApplyLayout(layout);
+            window->resize(1, 1);
+            QTRY_COMPARE(window->size(), window->minimumSize());
+            const int plot = graph.Count() * graph.Pitch();
+            const int shownPlot = graph.rect.width() - (graph.width - plot);
+            QVERIFY2(shownPlot >= std::min(plot, 3 * graph.Pitch()),
+                     qPrintable(QStringLiteral("tab %1: %2").arg(tab).arg(shownPlot)));
+        }
+    }
+
     // A further graphs window opens below and right of the last one instead of on top of it.
     void furtherWindowsCascade() {
         QTemporaryDir folder;
