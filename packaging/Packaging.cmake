@@ -29,8 +29,9 @@ set(CPACK_DEBIAN_SYSTEM_PACKAGE_NAME veltrum)
 set(CPACK_DEBIAN_SYSTEM_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The desktop program needs a platform plugin of Qt to open a window, which no library names.
-set(CPACK_DEBIAN_SYSTEM_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# The desktop program needs a platform plugin of Qt to open a window, and Qt's translations for
+# its own dialogs in German; no library names either.
+set(CPACK_DEBIAN_SYSTEM_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n")
 set(CPACK_DEBIAN_SYSTEM_PACKAGE_CONTROL_EXTRA
     ${CMAKE_CURRENT_LIST_DIR}/postinst ${CMAKE_CURRENT_LIST_DIR}/postrm)
 set(CPACK_DEBIAN_SYSTEM_PACKAGE_CONTROL_STRICT_PERMISSION ON)

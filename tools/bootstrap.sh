@@ -13,7 +13,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 
 packages=(
   build-essential cmake ninja-build pkg-config clang-format
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
   libftdi1-dev libusb-1.0-0-dev zlib1g-dev libzip-dev
   fonts-liberation2 xvfb xauth
 )

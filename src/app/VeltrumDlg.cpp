@@ -40,8 +40,10 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -69,6 +71,39 @@ void Colour(QWidget* w) {
     w->setPalette(palette);
 }
 
+// A field the user reads but does not edit: no edit background, no text cursor, but its text
+// can still be selected and copied.
+void ShowReadOnly(QLineEdit* field) {
+    field->setReadOnly(true);
+    field->setFocusPolicy(Qt::ClickFocus);
+    QPalette palette = field->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    field->setPalette(palette);
+}
+
+// The longest lines the output list shows in the current language, with numbers of the widest
+// likely size: the battery lines, the event count and a download's event line.
+QStringList LongestOutputLines() {
+    const QString millivolts = QStringLiteral("8888");
+    QStringList lines{FormatText(TXT_BATTERY_OK, {millivolts}),
+                      FormatText(TXT_BATTERY_LOW, {millivolts}),
+                      FormatText(TXT_BATTERY_VERY_LOW, {millivolts})};
+    lines += LoadText(TXT_RECHARGE).split(u'\n');
+    lines +=
+        (FormatText(TXT_EVENTS_AVAILABLE, {QStringLiteral("88888")}) + LoadText(TXT_READ_ALREADY))
+            .split(u'\n');
+    lines += LoadText(TXT_VM_NO_FIRMWARE).split(u'\n');
+    CData event;
+    event.startMs = QDateTime(QDate::currentDate(), QTime(23, 58, 58, 888)).toMSecsSinceEpoch();
+    event.time = CTimeMs::FromMs(event.startMs);
+    event.sensorFlags = SENSOR_A;
+    event.durationMs = 88888;
+    event.valueMille = 8888;
+    event.feedback = 1;
+    lines << CGetDataCmd::ListingLine(event);
+    return lines;
+}
+
 QAction* FindAction(QMenuBar& bar, int id) {
     for (QAction* top : bar.actions()) {
         if (QMenu* menu = top->menu()) {
@@ -88,7 +123,7 @@ CVeltrumDlg::CVeltrumDlg(int role, COnlineState* online, QWidget* parent)
       m_strProgramPath(ProgramPath()), m_online(online),
       m_control(role, [this](CChargerControl::Change change) { OnIdentityChange(change); }) {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+                   Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     CreateControls();
     m_timer.setInterval(1000);
     connect(&m_timer, &QTimer::timeout, this, &CVeltrumDlg::OnTimer);
@@ -111,79 +146,111 @@ CVeltrumDlg::~CVeltrumDlg() {
 
 void CVeltrumDlg::CreateControls() {
     m_menuBar = new QMenuBar(this);
-    auto* content = new QWidget(this);
-    content->setFixedSize(Dlu(0, 0, 260, 240).size());
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setMenuBar(m_menuBar);
-    layout->addWidget(content);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-
-    auto* logo = new QPushButton(content);
+    auto* logo = new QPushButton(this);
     logo->setFlat(true);
     logo->setIcon(QPixmap::fromImage(Logo90x20()));
     logo->setIconSize(Dlu(0, 0, 60, 19).size());
-    logo->setGeometry(Dlu(8, 6, 60, 19));
+    logo->setFixedSize(Dlu(0, 0, 60, 19).size());
     logo->setCursor(Qt::PointingHandCursor);
     logo->setFocusPolicy(Qt::NoFocus);
     SetCommandId(logo, IDC_LOGO);
 
-    const auto button = [](QWidget* parent, int id, const QString& text, const QRect& place) {
+    const auto button = [](QWidget* parent, int id, const QString& text) {
         auto* b = new CKelvoraButton(100, text, parent);
-        b->setGeometry(place);
         b->setAutoDefault(false);
         SetCommandId(b, id);
         return b;
     };
-    m_connect = button(content, IDC_CONNECT, LoadText(TXT_CONNECT), Dlu(8, 32, 60, 22));
-    m_upload = button(content, IDC_UPLOAD, TemplateText("Upload\ndata"), Dlu(8, 60, 60, 22));
-    m_graphs =
-        button(content, ID_CREATE_GRAPHS, TemplateText("Create\ngraphs"), Dlu(8, 88, 60, 22));
+    const QSize actionSize = Dlu(0, 0, 60, 22).size();
+    m_connect = button(this, IDC_CONNECT, LoadText(TXT_CONNECT));
+    m_upload = button(this, IDC_UPLOAD, TemplateText("Upload\ndata"));
+    m_graphs = button(this, ID_CREATE_GRAPHS, TemplateText("Create\ngraphs"));
+    for (CKelvoraButton* b : {m_connect, m_upload, m_graphs})
+        b->setFixedSize(actionSize.expandedTo(b->sizeHint()));
 
-    m_vibration = new QGroupBox(TemplateText("Vibration"), content);
-    m_vibration->setGeometry(Dlu(8, 114, 60, 32));
+    m_vibration = new QGroupBox(TemplateText("Vibration"), this);
     SetCommandId(m_vibration, IDC_VIBRATION_GROUP);
-    m_on = button(m_vibration, IDC_FEEDBACK_ON, TemplateText("On"), Dlu(5, 14, 20, 12));
-    m_off = button(m_vibration, IDC_FEEDBACK_OFF, TemplateText("Off"), Dlu(32, 14, 20, 12));
+    m_on = button(m_vibration, IDC_FEEDBACK_ON, TemplateText("On"));
+    m_off = button(m_vibration, IDC_FEEDBACK_OFF, TemplateText("Off"));
+    auto* onOff = new QHBoxLayout(m_vibration);
+    onOff->setContentsMargins(4, 4, 4, 4);
+    onOff->setSpacing(4);
+    for (CKelvoraButton* b : {m_on, m_off}) {
+        // Narrower than the style's least push-button width, which would widen the column,
+        // but never narrower than the text.
+        b->setMinimumSize(b->fontMetrics().horizontalAdvance(b->text()) + 12,
+                          b->fontMetrics().height() + 10);
+        b->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+        onOff->addWidget(b);
+    }
+    m_vibration->setFixedWidth(actionSize.width());
     m_vibration->hide();
 
-    m_wait = new QLabel(TemplateText("Please wait ..."), content);
+    m_wait = new QLabel(TemplateText("Please wait ..."), this);
     m_wait->setAlignment(Qt::AlignCenter);
-    m_wait->setGeometry(Dlu(8, 152, 60, 12));
+    m_wait->setWordWrap(true);
+    // Hidden, it keeps its place, so that the buttons do not move when it shows.
+    QSizePolicy keepPlace = m_wait->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    m_wait->setSizePolicy(keepPlace);
     m_wait->hide();
 
-    m_output = new COutput(QStringLiteral("IDR_MENU_OUTPUT"), content);
-    m_output->setGeometry(Dlu(75, 6, 178, 158));
+    m_output = new COutput(QStringLiteral("IDR_MENU_OUTPUT"), this);
     SetCommandId(m_output, IDC_OUTPUT);
+    m_output->CreateStatusImages();
+    m_output->SetPreferredWidth(m_output->WidthFor(LongestOutputLines()));
 
-    m_chargerGroup = new QGroupBox(LoadText(TXT_CHARGER), content);
-    m_chargerGroup->setGeometry(Dlu(8, 170, 118, 32));
+    m_chargerGroup = new QGroupBox(LoadText(TXT_CHARGER), this);
     SetCommandId(m_chargerGroup, IDC_CHARGER_GROUP);
-    m_chargers = new QComboBox(content);
-    m_chargers->setGeometry(Dlu(13, 183, 104, 14));
+    m_chargers = new QComboBox(m_chargerGroup);
     SetCommandId(m_chargers, IDC_CHARGERS);
     connect(m_chargers, &QComboBox::activated, this, &CVeltrumDlg::OnChargerActivated);
+    (new QHBoxLayout(m_chargerGroup))->addWidget(m_chargers);
 
-    m_deviceGroup = new QGroupBox(LoadText(TXT_MODULE), content);
-    m_deviceGroup->setGeometry(Dlu(135, 170, 118, 32));
+    m_deviceGroup = new QGroupBox(LoadText(TXT_MODULE), this);
     SetCommandId(m_deviceGroup, IDC_MODULE_GROUP);
-    m_moduleId = new QLineEdit(content);
-    m_moduleId->setReadOnly(true);
-    m_moduleId->setGeometry(Dlu(141, 183, 104, 14));
+    m_moduleId = new QLineEdit(m_deviceGroup);
     SetCommandId(m_moduleId, IDC_MODULE_ID);
+    (new QHBoxLayout(m_deviceGroup))->addWidget(m_moduleId);
 
-    m_baseGroup = new QGroupBox(TemplateText("Base folder"), content);
-    m_baseGroup->setGeometry(Dlu(7, 206, 246, 28));
+    m_baseGroup = new QGroupBox(TemplateText("Base folder"), this);
     SetCommandId(m_baseGroup, IDC_BASE_GROUP);
-    m_baseFolder = new QLineEdit(content);
-    m_baseFolder->setReadOnly(true);
-    m_baseFolder->setGeometry(Dlu(12, 217, 214, 14));
+    m_baseFolder = new QLineEdit(m_baseGroup);
     SetCommandId(m_baseFolder, IDC_BASE_FOLDER);
-    m_browse = button(content, IDC_BROWSE, QStringLiteral("..."), Dlu(230, 217, 19, 14));
+    m_browse = button(m_baseGroup, IDC_BROWSE, QStringLiteral("..."));
+    m_browse->setFixedWidth(Dlu(0, 0, 19, 0).width());
+    auto* base = new QHBoxLayout(m_baseGroup);
+    base->addWidget(m_baseFolder, 1);
+    base->addWidget(m_browse);
 
-    for (QWidget* w : std::initializer_list<QWidget*>{m_vibration, m_wait, m_chargerGroup,
-                                                      m_chargers, m_deviceGroup, m_baseGroup})
+    for (QLineEdit* field : {m_moduleId, m_baseFolder})
+        ShowReadOnly(field);
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_vibration, m_wait, m_chargerGroup, m_chargers,
+                                         m_deviceGroup, m_baseGroup, m_moduleId, m_baseFolder})
         Colour(w);
+
+    // The buttons in a column left of the output list, which takes the room the window gets;
+    // charger and module side by side below it, the base folder across the window.
+    auto* actions = new QVBoxLayout;
+    actions->addWidget(logo);
+    actions->addSpacing(Dlu(0, 0, 0, 7).height());
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_connect, m_upload, m_graphs, m_vibration, m_wait})
+        actions->addWidget(w);
+    actions->addStretch();
+    auto* upper = new QHBoxLayout;
+    upper->addLayout(actions);
+    upper->addWidget(m_output, 1);
+    auto* identities = new QHBoxLayout;
+    identities->addWidget(m_chargerGroup, 1);
+    identities->addWidget(m_deviceGroup, 1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setMenuBar(m_menuBar);
+    layout->addLayout(upper, 1);
+    layout->addLayout(identities);
+    layout->addWidget(m_baseGroup);
 }
 
 void CVeltrumDlg::OnInitDialog() {
@@ -209,7 +276,6 @@ void CVeltrumDlg::OnInitDialog() {
     BuildMenus();
     setWindowTitle(QStringLiteral("Kelvora Veltrum - ") + LoadText(TXT_ROLE_PATIENT + m_nRole + 1));
 
-    m_output->CreateStatusImages();
     Protocol()->ProtocolAllowed = ProtocolAllowed();
     SetProtocolHandler([this](const QString& line) { AppendProtocol(line); });
     TheDevice().worker.SetMainOwner(this);
@@ -506,8 +572,9 @@ bool CVeltrumDlg::OnCmdOk(CDevCmdReply& cmd) {
     m_control.OnCmdOk(cmd);
     if (&cmd == &m_setValues)
         ShowMessageId(TXT_PARAMETERS_SET);
-    // The new module ID or info text shows once the module is identified again.
-    if (&cmd == &m_setId || &cmd == &m_setInfo)
+    // The new module ID or info text, or after an erase the module's event count and read
+    // marks, show once the module is identified again.
+    if (&cmd == &m_setId || &cmd == &m_setInfo || &cmd == &m_erase)
         m_control.Connect();
     return false;
 }

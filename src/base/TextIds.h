@@ -157,4 +157,8 @@ enum TextId : int {
     TXT_DOWNLOADING = 520,
     TXT_FILE_NOT_SAVED = 521,
     TXT_NEWEST_FIRMWARE = 522,
+    // Look and feedback of the main and graphs windows
+    TXT_FOLDER_NOT_WRITABLE = 530,
+    TXT_NOT_A_FOLDER = 531,
+    TXT_STATISTICS_STORED = 532,
 };

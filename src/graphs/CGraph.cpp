@@ -379,15 +379,18 @@ void CGraph::Present(QPainter& target, int scrollPosition) {
         strip(L + shown, QRect(L + plot, 0, width - L - plot, H));
         return;
     }
-    target.fillRect(QRect(rect.left() + width, rect.top(), visible - width, H), Qt::white);
+    const int left = PresentLeft();
+    target.fillRect(QRect(rect.left(), rect.top(), left, H), Qt::white);
+    target.fillRect(QRect(rect.left() + left + width, rect.top(), visible - left - width, H),
+                    Qt::white);
     scrollOffset = 0;
-    strip(0, QRect(0, 0, width, H));
+    strip(left, QRect(0, 0, width, H));
 }
 
 int CGraph::HitTest(QPoint point) const {
     if (!rect.contains(point) || point.y() - rect.top() - GraphResources::Get().TOP < PlotHeight())
         return -1;
-    int x = point.x() + 2 + scrollOffset - leftMargin - rect.left();
+    int x = point.x() + 2 + scrollOffset - leftMargin - rect.left() - PresentLeft();
     if (x < 0)
         return -1;
     if (kind == 1)

@@ -7,6 +7,7 @@
 #include <QRect>
 #include <QString>
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 
@@ -59,8 +60,11 @@ public:
     // The whole diagram as an image of width x Height() pixels.
     QImage Render();
     // Paints the diagram into target at rect. A diagram wider than rect keeps its left axis and
-    // its right part (right axis, legend) fixed and shows the plot from scrollPosition on.
+    // its right part (right axis, legend) fixed and shows the plot from scrollPosition on; a
+    // narrower one is centred in rect on white.
     void Present(QPainter& target, int scrollPosition);
+    // Where a diagram narrower than rect starts in it: centred; 0 for a wider one.
+    int PresentLeft() const { return std::max(0, (rect.width() - width) / 2); }
     // The night whose date label is under a point of the window, or -1.
     int HitTest(QPoint point) const;
     // Start and end of night index and its value; empty for a negative index.

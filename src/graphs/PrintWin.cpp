@@ -27,7 +27,7 @@ std::vector<PageStrip> PageStrips(QSize image, QSize page) {
     // Truncating the slice can leave a column or two; they get no page of their own.
     const int rest = static_cast<int>((pages - std::floor(pages)) * page.width());
     if (x0 < W && rest > 0)
-        strips.push_back({x0, W - x0, rest});
+        strips.push_back({x0, W - x0, rest, strips.empty() ? (page.width() - rest) / 2 : 0});
     return strips;
 }
 
@@ -68,7 +68,7 @@ bool CPrintWin::PrintImage(const QImage& image) {
             m_printer.newPage();
         m_pageUsed = true;
         m_painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        m_painter.drawImage(QRect(0, 0, strip.targetWidth, pageHeight), image,
+        m_painter.drawImage(QRect(strip.targetX, 0, strip.targetWidth, pageHeight), image,
                             QRect(strip.sourceX, 0, strip.sourceWidth, image.height()));
     }
     return true;

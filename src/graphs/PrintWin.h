@@ -14,14 +14,16 @@ class QWidget;
 QPrinter& AppPrinter();
 
 // One printed page of a diagram: the image columns sourceX .. sourceX + sourceWidth, stretched
-// to targetWidth page pixels at full page height.
+// to targetWidth page pixels at full page height, from targetX on.
 struct PageStrip {
     int sourceX;
     int sourceWidth;
     int targetWidth;
+    int targetX = 0;
 };
-// The pages of an image printed at page height: the same scale on every page, the last page
-// filled from the left as far as the image reaches.
+// The pages of an image printed at page height: the same scale on every page. A diagram that
+// fills less than one page is centred on it; the last page of a longer one is filled from the
+// left as far as the image reaches, continuing the pages before it.
 std::vector<PageStrip> PageStrips(QSize image, QSize page);
 
 // One print job; destroying it ends the document.

@@ -113,6 +113,18 @@ void CGetDataCmd::OnReply() {
     }
 }
 
+QString CGetDataCmd::ListingLine(const CData& event) {
+    QString text = QStringLiteral("%1, %2, %3 ms, %4, %5, %6")
+                       .arg(event.TimeText(), event.SensorText())
+                       .arg(event.durationMs)
+                       .arg(event.valueMille)
+                       .arg(event.FeedbackText())
+                       .arg(event.batteryClass);
+    if (event.kind == KIND_EXCLUDED)
+        text += QStringLiteral(" *");
+    return text;
+}
+
 void CGetDataCmd::ShowResult(CInfoView& view) {
     m_strSavedPath.clear();
     m_strListingPath.clear();
@@ -134,15 +146,7 @@ void CGetDataCmd::ShowResult(CInfoView& view) {
             if (date != lastDate || m_listing.size() == 1)
                 m_listing << date;
             lastDate = date;
-            QString text = QStringLiteral("%1, %2, %3 ms, %4, %5, %6")
-                               .arg(event.TimeText(), event.SensorText())
-                               .arg(event.durationMs)
-                               .arg(event.valueMille)
-                               .arg(event.FeedbackText())
-                               .arg(event.batteryClass);
-            if (event.kind == KIND_EXCLUDED)
-                text += QStringLiteral(" *");
-            m_listing << text;
+            m_listing << ListingLine(event);
             if (event.kind & KIND_EVENT)
                 lastEvent = event;
         }

@@ -21,6 +21,10 @@ public:
     // User-interface thread: lists the events in view, then saves the data file and listing.
     void ShowResult(CInfoView& view) override;
 
+    // An event's line in the listing: time, sensor, duration, value, feedback, battery class,
+    // and " *" for an event the statistics leave out.
+    static QString ListingLine(const CData& event);
+
     // Path of the data file for this download; cleans folderName for use as a folder.
     QString MakeFileName(QString& folderName, const QString& fileExtension) const;
     // Writes the download as a data file and the listing beside it, then shows one message;

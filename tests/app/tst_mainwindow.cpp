@@ -2,10 +2,11 @@
 // choice and identification by role, menus by role, arrival and removal, the silent automatic
 // identification, battery lines, the keep-alive clock, erase, feedback on and off, closing during
 // a download, the language menu, the support file and reply dump, the settings dialogs, module
-// ID and info, the vendor's parameter list, the service windows and closing
-// through the worker.
+// ID and info, the vendor's parameter list, the service windows and closing through the worker;
+// the window's layout and Qt's own texts in German.
 
 #include "app/SupportFile.h"
+#include "app/VeltrumApp.h"
 #include "app/VeltrumDlg.h"
 #include "base/Reg.h"
 #include "base/Texts.h"
@@ -25,7 +26,9 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPointer>
@@ -422,17 +425,18 @@ private slots:
         Close(*window);
     }
 
-    // Shift+Ctrl+F11 erases in every role once confirmed, connecting first when needed.
+    // Shift+Ctrl+F11 erases in every role once confirmed, connecting first when needed, and
+    // identifies the module again to show what is left.
     void erase_data() {
         QTest::addColumn<int>("role");
         QTest::addColumn<int>("answer");
         QTest::addColumn<QStringList>("frames");
-        QTest::newRow("Patient") << int(Patient) << int(IDYES) << QStringList{"EDKelvora"};
-        QTest::newRow("Plus") << int(Plus) << int(IDYES) << QStringList{"EDKelvora"};
-        QTest::newRow("Dentist") << int(Dentist) << int(IDYES) << QStringList{"EDKelvora"};
+        QTest::newRow("Patient") << int(Patient) << int(IDYES) << QStringList{"EDKelvora", "GP"};
+        QTest::newRow("Plus") << int(Plus) << int(IDYES) << QStringList{"EDKelvora", "GP"};
+        QTest::newRow("Dentist") << int(Dentist) << int(IDYES) << QStringList{"EDKelvora", "GP"};
         QTest::newRow("Configuration")
-            << int(Configuration) << int(IDYES) << QStringList{"GP", "EDKelvora"};
-        QTest::newRow("Admin") << int(Admin) << int(IDYES) << QStringList{"GP", "EDKelvora"};
+            << int(Configuration) << int(IDYES) << QStringList{"GP", "EDKelvora", "GP"};
+        QTest::newRow("Admin") << int(Admin) << int(IDYES) << QStringList{"GP", "EDKelvora", "GP"};
         QTest::newRow("Admin, No") << int(Admin) << int(IDNO) << QStringList{};
     }
     void erase() {
@@ -453,6 +457,12 @@ private slots:
             QTRY_COMPARE(Frames(), frames);
         QTest::qWait(100);
         QCOMPARE(Frames(), frames);
+        // Identified again after the erase: the list no longer shows the old event count.
+        if (!frames.isEmpty()) {
+            QTRY_VERIFY(TheDevice().moduleInfo.IsConnected());
+            QTRY_VERIFY(!Lines(window->Output()).isEmpty());
+            QVERIFY(!Lines(window->Output()).join(u'\n').contains("events available"));
+        }
         Close(*window);
         TheSimCharger().WithModule([](CSimModule& m) { m.erased = false; });
     }
@@ -710,6 +720,101 @@ private slots:
         QFile::setPermissions(m_base.filePath("locked"),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QDir(m_base.filePath("locked")).removeRecursively();
+    }
+
+    // At the first size the list shows its battery, event-count and event lines whole, in
+    // either language.
+    void firstSizeShowsLinesWhole_data() {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<int>("millivolts");
+        QTest::newRow("English, very low") << int(Language::English) << 3499;
+        QTest::newRow("German, very low") << int(Language::German) << 3499;
+        QTest::newRow("German, okay") << int(Language::German) << 3850;
+    }
+    void firstSizeShowsLinesWhole() {
+        QFETCH(int, language);
+        QFETCH(int, millivolts);
+        SetLanguage(Language(language));
+        TheSimCharger().WithModule([millivolts](CSimModule& m) { m.batteryMv = millivolts; });
+        auto window = Open(Patient);
+        WaitForModule(*window);
+        const QString battery = window->Output().item(0)->text();
+        QVERIFY(battery.contains(QString::number(millivolts)));
+        COutput& list = window->Output();
+        QVERIFY2(list.sizeHintForColumn(0) <= list.viewport()->width(), qPrintable(battery));
+        // The download's event lines as well.
+        QTest::keyClick(window.get(), Qt::Key_F11);
+        QTRY_VERIFY(list.count() > 20);
+        QVERIFY2(list.sizeHintForColumn(0) <= list.viewport()->width(),
+                 qPrintable(list.item(list.count() - 1)->text()));
+        Close(*window);
+        SetLanguage(Language::English);
+    }
+
+    // The output list takes the room of a larger window; at its minimum size the window still
+    // shows every control at no less than its own minimum.
+    void layoutGrowsAndKeepsControls() {
+        SetLanguage(Language::German);
+        auto window = Open(Admin);
+        QTRY_VERIFY(TheDevice().chargerInfo.m_nVersion > 0);
+        QTest::keyClick(window.get(), Qt::Key_F9);
+        WaitForModule(*window);
+        QVERIFY(Button(*window, IDC_FEEDBACK_ON)->isVisible());
+
+        const QSize first = window->size();
+        const QSize list = window->Output().size();
+        window->resize(first + QSize(300, 200));
+        QTRY_COMPARE(window->Output().size(), list + QSize(300, 200));
+
+        window->resize(1, 1);
+        QTRY_COMPARE(window->size(), window->minimumSize());
+        QVERIFY(window->minimumSize().isValid());
+        QList<QWidget*> controls;
+        for (auto* w : window->findChildren<QAbstractButton*>())
+            controls << w;
+        for (auto* w : window->findChildren<QLineEdit*>())
+            controls << w;
+        for (auto* w : window->findChildren<QGroupBox*>())
+            controls << w;
+        controls << &window->Chargers() << &window->Output();
+        for (QWidget* w : controls) {
+            if (!w->isVisible())
+                continue;
+            const QRect place(w->mapTo(window.get(), QPoint(0, 0)), w->size());
+            QVERIFY2(window->rect().contains(place),
+                     qPrintable(w->objectName() + w->metaObject()->className()));
+            // A minimum of its own counts instead of the widget's hint, as in layouts.
+            const QSize least(
+                w->minimumWidth() > 0 ? w->minimumWidth() : w->minimumSizeHint().width(),
+                w->minimumHeight() > 0 ? w->minimumHeight() : w->minimumSizeHint().height());
+            QVERIFY2(w->width() >= least.width() && w->height() >= least.height(),
+                     qPrintable(QString::number(CommandId(w))));
+        }
+        // The fields are read-only and look it: no white edit background.
+        for (int id : {IDC_MODULE_ID, IDC_BASE_FOLDER}) {
+            QLineEdit* field = Field(*window, id);
+            QVERIFY(field->isReadOnly());
+            QCOMPARE(field->palette().color(QPalette::Base),
+                     window->palette().color(QPalette::Window));
+        }
+        Close(*window);
+        SetLanguage(Language::English);
+    }
+
+    // Qt's own texts follow the German user interface: key names, standard buttons.
+    void qtTextsInGerman() {
+        QTranslator english;
+        QVERIFY(!LoadQtTranslation(english, Language::English));
+        QTranslator german;
+        QVERIFY2(LoadQtTranslation(german, Language::German),
+                 "Qt's German translation is not installed (qt6-translations-l10n)");
+        QCoreApplication::installTranslator(&german);
+        const QString key = QKeySequence(Qt::CTRL | Qt::Key_F12).toString(QKeySequence::NativeText);
+        QDialogButtonBox buttons(QDialogButtonBox::Cancel);
+        const QString cancel = buttons.button(QDialogButtonBox::Cancel)->text();
+        QCoreApplication::removeTranslator(&german);
+        QCOMPARE(key, QStringLiteral("Strg+F12"));
+        QCOMPARE(cancel, QStringLiteral("Abbrechen"));
     }
 
     // "Create graphs" on a base folder without data says so and opens no window.

@@ -175,15 +175,19 @@ void TestGraphLayout::hitTest_data() {
     QTest::addColumn<bool>("inBand"); // below the plot, else inside it
     QTest::addColumn<int>("scroll");
     QTest::addColumn<int>("expected");
-    QTest::newRow("first bar's label") << 1 << 0 << 0 << true << 0 << 0;
-    QTest::newRow("last bar's label, right edge") << 1 << 3 << 23 << true << 0 << 3;
-    QTest::newRow("bar itself") << 1 << 1 << 5 << false << 0 << -1;
-    QTest::newRow("gap after a bar") << 1 << 1 << 24 << true << 0 << -1;
-    QTest::newRow("left of the first bar") << 1 << 0 << -1 << true << 0 << -1;
-    QTest::newRow("right of the last bar") << 1 << 4 << 0 << true << 0 << -1;
-    QTest::newRow("scrolled by one column") << 1 << 1 << 0 << true << 42 << 2;
-    QTest::newRow("line column start") << 0 << 2 << 0 << true << 0 << 2;
-    QTest::newRow("line column end") << 0 << 2 << 23 << true << 0 << 2;
+    QTest::addColumn<int>("wider"); // the area wider than the diagram, which is centred in it
+    QTest::newRow("first bar's label") << 1 << 0 << 0 << true << 0 << 0 << 0;
+    QTest::newRow("last bar's label, right edge") << 1 << 3 << 23 << true << 0 << 3 << 0;
+    QTest::newRow("bar itself") << 1 << 1 << 5 << false << 0 << -1 << 0;
+    QTest::newRow("gap after a bar") << 1 << 1 << 24 << true << 0 << -1 << 0;
+    QTest::newRow("left of the first bar") << 1 << 0 << -1 << true << 0 << -1 << 0;
+    QTest::newRow("right of the last bar") << 1 << 4 << 0 << true << 0 << -1 << 0;
+    QTest::newRow("scrolled by one column") << 1 << 1 << 0 << true << 42 << 2 << 0;
+    QTest::newRow("line column start") << 0 << 2 << 0 << true << 0 << 2 << 0;
+    QTest::newRow("line column end") << 0 << 2 << 23 << true << 0 << 2 << 0;
+    QTest::newRow("centred, first bar's label") << 1 << 0 << 0 << true << 0 << 0 << 200;
+    QTest::newRow("centred, left of the first bar") << 1 << 0 << -1 << true << 0 << -1 << 200;
+    QTest::newRow("centred, last bar's label") << 1 << 3 << 23 << true << 0 << 3 << 201;
 }
 
 void TestGraphLayout::hitTest() {
@@ -193,6 +197,7 @@ void TestGraphLayout::hitTest() {
     QFETCH(bool, inBand);
     QFETCH(int, scroll);
     QFETCH(int, expected);
+    QFETCH(int, wider);
     Nights nights;
     for (int k = 0; k < 4; ++k)
         nights.Add(k);
@@ -204,7 +209,7 @@ void TestGraphLayout::hitTest() {
     graph.gap = 18; // pitch 42 for bars
     graph.rect = QRect(10, 20, 2000, 600);
     graph.Layout();
-    graph.rect.setWidth(graph.width);
+    graph.rect.setWidth(graph.width + wider);
     if (scroll) {
         graph.rect.setWidth(graph.width - scroll);
         QImage window(graph.rect.right() + 1, graph.rect.bottom() + 1, QImage::Format_RGB32);
@@ -213,8 +218,8 @@ void TestGraphLayout::hitTest() {
     }
     const int start = kind == 1 ? graph.BarLeft(column) : graph.leftMargin - 2 + column * 24;
     const int y = inBand ? graph.Baseline() + 5 : graph.Baseline() - 5;
-    QCOMPARE(graph.HitTest(QPoint(graph.rect.left() + start + offset, graph.rect.top() + y)),
-             expected);
+    const int left = graph.rect.left() + wider / 2;
+    QCOMPARE(graph.HitTest(QPoint(left + start + offset, graph.rect.top() + y)), expected);
     // Outside the diagram's area nothing is hit.
     QCOMPARE(graph.HitTest(QPoint(graph.rect.left() - 1, graph.rect.top() + y)), -1);
 }
@@ -282,15 +287,19 @@ void TestGraphLayout::layoutDialogTexts() {
 void TestGraphLayout::pageStrips_data() {
     QTest::addColumn<QSize>("image");
     QTest::addColumn<QSize>("page");
-    QTest::addColumn<QList<int>>("strips"); // sourceX, sourceWidth, targetWidth per page
+    // sourceX, sourceWidth, targetWidth, targetX per page
+    QTest::addColumn<QList<int>>("strips");
     QTest::newRow("exactly one page")
-        << QSize(1000, 500) << QSize(2000, 1000) << QList<int>{0, 1000, 2000};
+        << QSize(1000, 500) << QSize(2000, 1000) << QList<int>{0, 1000, 2000, 0};
     QTest::newRow("2.5 pages") << QSize(2500, 500) << QSize(2000, 1000)
-                               << QList<int>{0, 1000, 2000, 1000, 1000, 2000, 2000, 500, 1000};
-    QTest::newRow("half a page") << QSize(500, 500) << QSize(2000, 1000)
-                                 << QList<int>{0, 500, 1000};
+                               << QList<int>{0,    1000, 2000, 0,   1000, 1000,
+                                             2000, 0,    2000, 500, 1000, 0};
+    QTest::newRow("half a page, centred")
+        << QSize(500, 500) << QSize(2000, 1000) << QList<int>{0, 500, 1000, 500};
+    QTest::newRow("two thirds of a page, centred")
+        << QSize(1200, 900) << QSize(1500, 1000) << QList<int>{0, 1200, 1333, 83};
     QTest::newRow("two pages, odd width")
-        << QSize(1001, 1000) << QSize(1001, 2000) << QList<int>{0, 500, 1001, 500, 500, 1001};
+        << QSize(1001, 1000) << QSize(1001, 2000) << QList<int>{0, 500, 1001, 0, 500, 500, 1001, 0};
 }
 
 void TestGraphLayout::pageStrips() {
@@ -299,7 +308,7 @@ void TestGraphLayout::pageStrips() {
     QFETCH(QList<int>, strips);
     QList<int> actual;
     for (const PageStrip& s : PageStrips(image, page))
-        actual << s.sourceX << s.sourceWidth << s.targetWidth;
+        actual << s.sourceX << s.sourceWidth << s.targetWidth << s.targetX;
     QCOMPARE(actual, strips);
 }
 

@@ -195,8 +195,11 @@ void TestGraphRender::narrowImageInWideArea() {
     QPainter painter(&window);
     graph.Present(painter, 30);
     QCOMPARE(graph.scrollOffset, 0);
-    QCOMPARE(window.copy(10, 5, graph.width, 500), graph.Render());
-    const QRect right(10 + graph.width, 5, 100, 500);
+    // Centred, with white on both sides.
+    QCOMPARE(window.copy(10 + 50, 5, graph.width, 500), graph.Render());
+    const QRect left(10, 5, 50, 500);
+    const QRect right(10 + 50 + graph.width, 5, 50, 500);
+    QCOMPARE(CountPixels(window, left, [](QRgb c) { return c != kWhite; }), 0);
     QCOMPARE(CountPixels(window, right, [](QRgb c) { return c != kWhite; }), 0);
 }
 

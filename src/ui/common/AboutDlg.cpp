@@ -28,11 +28,12 @@ CAboutDlg::CAboutDlg(QWidget* parent)
 
     auto* developed = new QLabel(LoadText(TXT_DEVELOPED_BY), this);
     SetCommandId(developed, IDC_DEVELOPED_BY);
-    auto* maker =
-        new QLabel(QStringLiteral("Kelvora GmbH\nWerkstraße 14\n78467 Konstanz\nGermany"), this);
+    auto* maker = new QLabel(QStringLiteral("Kelvora GmbH\nWerkstraße 14\n78467 Konstanz\n") +
+                                 TemplateText("Germany"),
+                             this);
     auto* contact = new QLabel(QStringLiteral("service@kelvora.de\nwww.kelvora.de"), this);
-    auto* notice =
-        new QLabel(QStringLiteral("© 2014–2020 Kelvora GmbH. All rights reserved."), this);
+    auto* notice = new QLabel(
+        QStringLiteral("© 2014–2020 Kelvora GmbH. ") + TemplateText("All rights reserved."), this);
     QPalette teal = palette();
     teal.setColor(QPalette::WindowText, kBrandColour);
     for (QLabel* label : {m_version, developed, maker, contact, notice})

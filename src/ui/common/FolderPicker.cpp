@@ -8,6 +8,8 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -37,8 +39,17 @@ bool MayCreateSubFolder(const QString& folder) {
 #endif
 }
 
+QString FolderRefusal(const QString& folder) {
+    const QString shown = QDir::toNativeSeparators(folder);
+    if (!QFileInfo(folder).isDir())
+        return FormatText(TXT_NOT_A_FOLDER, {shown});
+    if (!MayCreateSubFolder(folder))
+        return FormatText(TXT_FOLDER_NOT_WRITABLE, {shown});
+    return QString();
+}
+
 CSelectPathDlg::CSelectPathDlg(const QString& initialFolder, QWidget* owner)
-    : QFileDialog(owner), m_bMayCancel(!initialFolder.isEmpty()) {
+    : QFileDialog(owner), m_bMayCancel(!initialFolder.isEmpty()), m_refusal(new QLabel(this)) {
     // Qt's own dialog, so that confirming can be refused and the buttons can be controlled.
     setOption(QFileDialog::DontUseNativeDialog);
     setOption(QFileDialog::ShowDirsOnly);
@@ -46,24 +57,50 @@ CSelectPathDlg::CSelectPathDlg(const QString& initialFolder, QWidget* owner)
     setAcceptMode(QFileDialog::AcceptOpen);
     setLabelText(QFileDialog::Accept, LoadText(TXT_SELECT_BASE_FOLDER));
     setDirectory(initialFolder.isEmpty() ? QDir::homePath() : initialFolder);
-    if (auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
-        name->setReadOnly(true);
+    // The reason a folder cannot be chosen, in a line across the foot of the picker.
+    m_refusal->setWordWrap(true);
+    QPalette palette = m_refusal->palette();
+    palette.setColor(QPalette::WindowText, QColor(192, 0, 0));
+    m_refusal->setPalette(palette);
+    if (auto* grid = qobject_cast<QGridLayout*>(layout()))
+        grid->addWidget(m_refusal, grid->rowCount(), 0, 1, grid->columnCount());
     if (auto* buttons = findChild<QDialogButtonBox*>()) {
         if (QPushButton* cancel = buttons->button(QDialogButtonBox::Cancel))
             cancel->setEnabled(m_bMayCancel);
     }
     connect(this, &QFileDialog::currentChanged, this, &CSelectPathDlg::OnFolderChanged);
     connect(this, &QFileDialog::directoryEntered, this, &CSelectPathDlg::OnFolderChanged);
+    if (auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        connect(name, &QLineEdit::textEdited, this, [this] { OnFolderChanged(Candidate()); });
     OnFolderChanged(directory().absolutePath());
 }
 
 QString CSelectPathDlg::Folder() const {
+    return m_strFolder;
+}
+
+QString CSelectPathDlg::Candidate() const {
+    const auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    const QString typed = name ? name->text().trimmed() : QString();
+    if (!typed.isEmpty())
+        return QDir::cleanPath(directory().absoluteFilePath(QDir::fromNativeSeparators(typed)));
     const QStringList chosen = selectedFiles();
-    return chosen.isEmpty() ? QString() : QDir::cleanPath(chosen.first());
+    return chosen.isEmpty() ? directory().absolutePath() : QDir::cleanPath(chosen.first());
+}
+
+QString CSelectPathDlg::Refusal() const {
+    return m_refusal->text();
+}
+
+void CSelectPathDlg::ShowRefusal(const QString& folder) {
+    m_refusal->setText(folder.isEmpty() ? QString() : FolderRefusal(folder));
+    m_refusal->setVisible(!m_refusal->text().isEmpty());
 }
 
 void CSelectPathDlg::OnFolderChanged(const QString& path) {
     setWindowTitle(LoadText(TXT_SELECT_BASE_FOLDER) + QStringLiteral(" - ") + path);
+    // A path still being typed is no folder yet: that is said only when it is confirmed.
+    ShowRefusal(QFileInfo(path).isDir() ? path : QString());
     // Qt updates the OK button after this signal; the check has the last word.
     QTimer::singleShot(0, this, [this, path] {
         if (auto* buttons = findChild<QDialogButtonBox*>()) {
@@ -74,8 +111,14 @@ void CSelectPathDlg::OnFolderChanged(const QString& path) {
 }
 
 void CSelectPathDlg::accept() {
-    if (MayCreateSubFolder(Folder()))
-        QFileDialog::accept();
+    // The typed path has the last word, also over a folder still selected in the list.
+    const QString folder = Candidate();
+    if (!MayCreateSubFolder(folder)) {
+        ShowRefusal(folder);
+        return;
+    }
+    m_strFolder = folder;
+    QDialog::accept();
 }
 
 void CSelectPathDlg::reject() {

@@ -21,7 +21,8 @@ CMsgBox::CMsgBox(const QString& text, const QString& caption, unsigned style, QW
     : QDialog(parent), m_first(new CKelvoraButton(100, QString(), this)),
       m_text(new CStaticText(this)) {
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
-    setWindowTitle(caption);
+    // A window without a title shows as "Untitled" in some window managers.
+    setWindowTitle(caption.isEmpty() ? QCoreApplication::applicationName() : caption);
     m_text->margin = kMargin;
     m_text->textColour = QColor(22, 154, 175);
     m_text->backColour = Qt::white;

@@ -40,8 +40,11 @@ void CMyButton::paintEvent(QPaintEvent*) {
         painter.strokePath(RoundedPath(QRectF(rect()).adjusted(inset, inset, -inset, -inset)),
                            QPen(borderColour, width));
     }
+    // The focus as a dotted path inside the border, dark enough to show on the hot teal face; a
+    // red one would read as an error mark.
     if (hasFocus())
-        painter.strokePath(RoundedPath(area.adjusted(3, 3, -3, -3)), QPen(QColor(255, 0, 0), 1.0));
+        painter.strokePath(RoundedPath(area.adjusted(3, 3, -3, -3)),
+                           QPen(kFocusColour, 1.0, Qt::DotLine));
 
     const QColor text = IsHot() && hotTextColour.isValid() ? hotTextColour : textColour;
     if (text.isValid()) {

@@ -10,8 +10,11 @@
 // The outline of every custom button: a rectangle with corners of 8 px arcs.
 QPainterPath RoundedPath(const QRectF& rect);
 
+// The focus mark of the custom buttons: a dark shade of the brand colour.
+inline const QColor kFocusColour(11, 77, 88);
+
 // A push button with a rounded, anti-aliased face and border. The default button of its dialog
-// gets a border twice as thick; the focused one a red rounded focus path.
+// gets a border twice as thick; the focused one a dotted rounded focus path.
 class CMyButton : public QPushButton {
     Q_OBJECT
 public:

@@ -57,6 +57,38 @@ void COutput::CreateStatusImages() {
     setIconSize(QSize(12, 12));
 }
 
+int COutput::WidthFor(const QStringList& lines) const {
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    int widest = 0;
+    for (const QString& text : lines) {
+        const COutputLine line = ParseOutputLine(text);
+        option.text = line.text;
+        option.features = QStyleOptionViewItem::HasDisplay;
+        option.icon = QIcon();
+        if (line.state > 0 && line.state <= m_states.size()) {
+            option.features |= QStyleOptionViewItem::HasDecoration;
+            option.icon = m_states[line.state - 1];
+        }
+        const QSize item =
+            style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this);
+        widest = qMax(widest, item.width());
+    }
+    return widest + 2 * (frameWidth() + spacing()) + verticalScrollBar()->sizeHint().width();
+}
+
+void COutput::SetPreferredWidth(int width) {
+    m_nPreferredWidth = width;
+    updateGeometry();
+}
+
+QSize COutput::sizeHint() const {
+    QSize size = QListWidget::sizeHint();
+    if (m_nPreferredWidth > 0)
+        size.setWidth(m_nPreferredWidth);
+    return size;
+}
+
 void COutput::AddText(const QString& text) {
     setUpdatesEnabled(false);
     for (const QString& piece : text.split(u'\n')) {

@@ -33,6 +33,12 @@ public:
     void Clear() { clear(); }
     // The dots; without them the prefixes still select the text but no dot is shown.
     void CreateStatusImages();
+    // The width that shows each of lines (with their prefixes) whole, frame and vertical scroll
+    // bar included.
+    int WidthFor(const QStringList& lines) const;
+    // The width the list asks for in a layout; 0 gives the usual one.
+    void SetPreferredWidth(int width);
+    QSize sizeHint() const override;
 
     const QImage& Logo() const { return m_logo; }
     // The logo from folder, or the maker's when there is none.
@@ -47,4 +53,5 @@ private:
     QString m_menuName;
     QImage m_logo;
     QList<QIcon> m_states;
+    int m_nPreferredWidth = 0;
 };

@@ -1,5 +1,6 @@
 #include "ui/common/OutputDlg.h"
 
+#include "base/Texts.h"
 #include "ui/common/Output.h"
 
 #include <QEvent>
@@ -11,6 +12,8 @@ COutputDlg::COutputDlg(QWidget* owner)
       m_list(new COutput(QStringLiteral("IDR_MENU_COMM"), this)) {
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_ShowWithoutActivating);
+    // Frameless, but window lists and task switchers name it.
+    setWindowTitle(TemplateText("Protocol"));
     SetCommandId(m_list, IDC_OUTPUT);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(1, 1, 1, 1);

@@ -12,7 +12,7 @@ CDiagramDlg::CDiagramDlg(const QString& baseFolder, const QString& moduleName, b
                          bool noTestBursts, CModuleList::FolderOf folderOf, QWidget* parent)
     : CMergeDlg(baseFolder, moduleName, std::move(folderOf), parent),
       m_noTestBursts(new QCheckBox(TemplateText("No test bursts"), this)),
-      m_show(new CMyButton(TemplateText("Show graph"), this)),
+      m_show(new CKelvoraButton(100, TemplateText("Show graph"), this)),
       m_extra(new CKelvoraButton(100, TemplateText("Graph (extra)"), this)) {
     m_noTestBursts->setChecked(noTestBursts);
     SetCommandId(m_noTestBursts, ID_NO_TEST_BURSTS);

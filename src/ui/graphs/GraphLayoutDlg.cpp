@@ -1,6 +1,7 @@
 #include "ui/graphs/GraphLayoutDlg.h"
 
 #include "base/Texts.h"
+#include "ui/common/MyButton.h"
 #include "ui/common/ToolTip.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -81,7 +82,13 @@ CGraphLayoutDlg::CGraphLayoutDlg(const GraphLayout& layout, QWidget* parent)
         Edit(id)->setValidator(new QIntValidator(0, 999, this));
     top->addWidget(kind);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    // The brand buttons of every other dialog, without the style's stock icons.
+    auto* buttons = new QDialogButtonBox(this);
+    auto* ok = new CKelvoraButton(100, LoadText(TXT_BUTTON_OK), buttons);
+    ok->setDefault(true);
+    buttons->addButton(ok, QDialogButtonBox::AcceptRole);
+    buttons->addButton(new CKelvoraButton(100, LoadText(TXT_BUTTON_CANCEL), buttons),
+                       QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &CGraphLayoutDlg::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CGraphLayoutDlg::reject);
     top->addWidget(buttons);
@@ -159,7 +166,7 @@ bool CGraphLayoutDlg::ReadNumber(int id, int low, int high, int& value) {
         return true;
     }
     ShowMessage(FormatText(TXT_RANGE, {QString::number(low), QString::number(high)}), MB_OK,
-                QString());
+                QCoreApplication::applicationName());
     Edit(id)->setFocus();
     Edit(id)->selectAll();
     return false;

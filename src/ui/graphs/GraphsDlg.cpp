@@ -26,6 +26,17 @@
 namespace {
 
 constexpr std::uint32_t kMinimumVersion = 768;
+// The least offset of a further graphs window from the last one, when the title bar's height
+// is not known (no window frame).
+constexpr int kCascadeStep = 24;
+
+// The least display width that shows a diagram readably: its axes and legend whole, and a few
+// nights of its plot to scroll through.
+int LeastDisplayWidth(const CGraph& graph) {
+    constexpr int kNights = 3;
+    const int plot = graph.Count() * graph.Pitch();
+    return graph.width - plot + std::min(plot, kNights * graph.Pitch());
+}
 
 QAction* AddItem(QMenu* menu, int id, const QString& text) {
     QAction* action = menu->addAction(text);
@@ -109,6 +120,20 @@ bool CGraphsDlg::Open(bool includeTestBursts) {
     m_noTestBursts = !includeTestBursts;
     m_testBurstsItem->setChecked(m_noTestBursts);
     Fill();
+    // A further window opens below and right of the last one, so that it hides none.
+    if (!CWndQueue::Get().Windows().isEmpty()) {
+        const CGraphsDlg* last = CWndQueue::Get().Windows().constLast();
+        const int step =
+            std::max(last->geometry().top() - last->frameGeometry().top(), kCascadeStep);
+        QPoint at = last->pos() + QPoint(step, step);
+        // Back to the top left corner before the title bar leaves the screen.
+        if (const QScreen* shown = last->screen()) {
+            const QRect area = shown->availableGeometry();
+            if (!area.contains(at + QPoint(kCascadeStep, kCascadeStep) * 4))
+                at = area.topLeft();
+        }
+        move(at);
+    }
     CWndQueue::Get().Add(this);
     show();
     OnTabChanged(); // fits again now that the window frame is known
@@ -144,9 +169,25 @@ void CGraphsDlg::OnTabChanged() {
     CGraph* graph = m_tabs->Current();
     if (!graph)
         return;
+    UpdateMinimumWidth();
     if (!m_tabs->maximized)
         FitWindow(*graph);
     FitDiagramsToWindow();
+}
+
+void CGraphsDlg::UpdateMinimumWidth() {
+    const CGraph* graph = m_tabs->Current();
+    if (!graph)
+        return;
+    // Never so narrow that the axis labels pile up or the legend is cut, but never wider than
+    // the screen either.
+    int least = std::max(m_tabs->HeaderWidth(),
+                         m_tabs->SizeFor(QSize(LeastDisplayWidth(*graph), 0)).width());
+    if (const QScreen* shown = screen()) {
+        const int frame = frameGeometry().width() - geometry().width();
+        least = std::min(least, shown->availableGeometry().width() - frame);
+    }
+    setMinimumWidth(least);
 }
 
 void CGraphsDlg::UpdateScrollBar() {
@@ -231,7 +272,9 @@ bool CGraphsDlg::OnCommand(int id) {
         return true;
     case ID_SAVE_STATISTICS:
         if (SaveStatistics())
-            ShowStored();
+            ShowMessage(
+                FormatText(TXT_STATISTICS_STORED, {QDir::toNativeSeparators(StatisticsFileName())}),
+                MB_OK, QCoreApplication::applicationName());
         return true;
     case ID_PRINT_GRAPH:
         Print(m_tabs->CurrentTab(), m_tabs->CurrentTab());
@@ -260,7 +303,8 @@ bool CGraphsDlg::SaveImage(int tab) {
 }
 
 void CGraphsDlg::ShowStored() const {
-    ShowMessage(LoadText(TXT_STORED_IN) + m_folder, MB_OK, QCoreApplication::applicationName());
+    ShowMessage(LoadText(TXT_STORED_IN) + QDir::toNativeSeparators(m_folder), MB_OK,
+                QCoreApplication::applicationName());
 }
 
 void CGraphsDlg::SaveAll() {
@@ -321,6 +365,7 @@ void CGraphsDlg::ApplyLayout(const GraphLayout& layout) {
         if (shared || &m_tabs->Graph(tab) == graph)
             m_tabs->Graph(tab).Layout();
     }
+    UpdateMinimumWidth();
     UpdateScrollBar();
     m_tabs->update();
 }

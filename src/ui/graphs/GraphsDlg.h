@@ -61,6 +61,8 @@ private:
     // than the tab headers.
     void FitWindow(const CGraph& graph);
     void OnTabChanged();
+    // The current diagram's axes, legend and a few nights always fit.
+    void UpdateMinimumWidth();
     void UpdateScrollBar();
     void OnScroll(int position);
     // Every diagram, or only the current one, takes the display area and is laid out again.

@@ -1,9 +1,11 @@
 // The shell's widgets: message box buttons, Enter and Esc as the user presses them, protocol
 // line; output-list prefixes, writing and logo choice; the protocol window's pop-up menu; the
-// brand buttons; menu tips.
+// brand buttons; menu tips; window titles; the About box in both languages; the base-folder
+// picker.
 
 #include "base/Texts.h"
 #include "ui/common/AboutDlg.h"
+#include "ui/common/FolderPicker.h"
 #include "ui/common/MsgBox.h"
 #include "ui/common/MyButton.h"
 #include "ui/common/Output.h"
@@ -12,7 +14,9 @@
 #include "ui/common/StaticText.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
@@ -304,6 +308,76 @@ private slots:
         QCOMPARE(about.windowTitle(), QStringLiteral("Information"));
         QCOMPARE(about.VersionLabel().text(),
                  QStringLiteral("Veltrum Version 4.6.0\nSep. 14, 2020"));
+    }
+
+    // The address and the legal notice of the About box speak the user's language.
+    void aboutBoxTexts_data() {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QStringList>("texts");
+        QTest::newRow("English") << int(Language::English)
+                                 << QStringList{"Germany", "All rights reserved."};
+        QTest::newRow("German") << int(Language::German)
+                                << QStringList{"Deutschland", "Alle Rechte vorbehalten."};
+    }
+    void aboutBoxTexts() {
+        QFETCH(int, language);
+        QFETCH(QStringList, texts);
+        SetLanguage(Language(language));
+        CAboutDlg about;
+        SetLanguage(Language::English);
+        QString shown;
+        for (const QLabel* label : about.findChildren<QLabel*>())
+            shown += label->text() + u'\n';
+        for (const QString& text : texts)
+            QVERIFY2(shown.contains(text), qPrintable(shown));
+    }
+
+    // Every top-level window has a title, also a box shown without a caption and the
+    // frameless protocol window, so that no window manager calls one "Untitled".
+    void windowsHaveTitles() {
+        CMsgBox box(QStringLiteral("Out of range."), QString(), MB_OK);
+        QCOMPARE(box.windowTitle(), QCoreApplication::applicationName());
+        COutputDlg protocol(nullptr);
+        QCOMPARE(protocol.windowTitle(), QStringLiteral("Protocol"));
+    }
+
+    // The picker takes a typed path and says why a folder cannot be the base folder instead
+    // of only refusing it.
+    void folderPickerSaysWhy() {
+        QTemporaryDir base;
+        const QDir dir(base.path());
+        QVERIFY(dir.mkdir("open") && dir.mkdir("locked"));
+        QFile file(dir.filePath("file"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        QFile::setPermissions(dir.filePath("locked"), QFile::ReadOwner | QFile::ExeOwner);
+        // The superuser may create folders anywhere.
+        const bool lockedRefused = !QFileInfo(dir.filePath("locked")).isWritable();
+
+        CSelectPathDlg picker(base.path(), nullptr);
+        auto* name = picker.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QVERIFY(name && !name->isReadOnly());
+        const auto choose = [&](const QString& typed) {
+            name->setText(typed);
+            picker.accept();
+            return picker.result() == QDialog::Accepted;
+        };
+        QVERIFY(!choose("file"));
+        QCOMPARE(picker.Refusal(),
+                 FormatText(TXT_NOT_A_FOLDER, {QDir::toNativeSeparators(dir.filePath("file"))}));
+        QVERIFY(!choose("missing"));
+        QVERIFY2(picker.Refusal().startsWith(QDir::toNativeSeparators(dir.filePath("missing"))),
+                 qPrintable(picker.Refusal()));
+        if (lockedRefused) {
+            QVERIFY(!choose("locked"));
+            QCOMPARE(picker.Refusal(),
+                     FormatText(TXT_FOLDER_NOT_WRITABLE,
+                                {QDir::toNativeSeparators(dir.filePath("locked"))}));
+        }
+        QVERIFY(choose(dir.filePath("open")));
+        QCOMPARE(picker.Folder(), dir.filePath("open"));
+        QFile::setPermissions(dir.filePath("locked"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 };
 

@@ -4,6 +4,7 @@
 #include "graphs/CGraph.h"
 #include "graphs/ExportImage.h"
 #include "graphs/PrintWin.h"
+#include "ui/common/MyButton.h"
 #include "ui/graphs/DiagramDlg.h"
 #include "ui/graphs/GraphLayoutDlg.h"
 #include "ui/graphs/GraphsDlg.h"
@@ -227,7 +228,9 @@ private slots:
         QVERIFY(window);
         const CGraph& graph = *window->Tabs().Current();
         QVERIFY(graph.Count() > 0);
-        const QPoint label(graph.rect.left() + graph.PointX(0) + 1, graph.rect.bottom() - 20);
+        // A diagram narrower than the window is centred in it.
+        const QPoint label(graph.rect.left() + graph.PresentLeft() + graph.PointX(0) + 1,
+                           graph.rect.bottom() - 20);
         QCOMPARE(graph.HitTest(label), 0);
         const QString text = window->Tabs().TooltipAt(label);
         QCOMPARE(text, graph.TooltipText(0));
@@ -447,7 +450,10 @@ private slots:
         CGraphsDlg* window = OpenWindow(folder.path(), false);
         QVERIFY(window);
         window->OnCommand(ID_SAVE_STATISTICS);
-        QCOMPARE(m_messages, QStringList{LoadText(TXT_STORED_IN) + folder.path()});
+        // The message names the file it wrote.
+        QCOMPARE(m_messages,
+                 QStringList{FormatText(TXT_STATISTICS_STORED,
+                                        {QDir::toNativeSeparators(window->StatisticsFileName())})});
         QFile file(window->StatisticsFileName());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QString expected;
@@ -463,7 +469,60 @@ private slots:
         QVERIFY(QDir(folder.path()).removeRecursively());
         window->OnCommand(ID_SAVE_STATISTICS);
         QCOMPARE(m_messages.size(), 1);
-        QVERIFY(m_messages.first() != LoadText(TXT_STORED_IN) + folder.path());
+        QVERIFY(m_messages.first().startsWith(LoadText(TXT_CSV_NOT_WRITTEN).section(u'%', 0, 0)));
+    }
+
+    // At its smallest the window still shows each diagram's axes, legend and a few nights, also
+    // with bars so wide that the tab headers alone would leave too little (within the 800 px
+    // of the test screen).
+    void smallestWindowShowsAxesAndLegend() {
+        QTemporaryDir folder;
+        CGraphsDlg* window = OpenWindow(folder.path());
+        QVERIFY(window);
+        for (int tab = 0; tab < kGraphCount; ++tab) {
+            window->Tabs().SetCurrentTab(tab);
+            const CGraph& graph = window->Tabs().Graph(tab);
+            GraphLayout layout;
+            graph.ExportLayout(layout);
+            layout.barWidth = 50;
+            layout.gap = 50;
+            window->ApplyLayout(layout);
+            window->resize(1, 1);
+            QTRY_COMPARE(window->size(), window->minimumSize());
+            const int plot = graph.Count() * graph.Pitch();
+            const int shownPlot = graph.rect.width() - (graph.width - plot);
+            QVERIFY2(shownPlot >= std::min(plot, 3 * graph.Pitch()),
+                     qPrintable(QStringLiteral("tab %1: %2").arg(tab).arg(shownPlot)));
+        }
+    }
+
+    // A further graphs window opens below and right of the last one instead of on top of it.
+    void furtherWindowsCascade() {
+        QTemporaryDir folder;
+        CGraphsDlg* first = OpenWindow(folder.path());
+        CGraphsDlg* second = OpenWindow(folder.path());
+        CGraphsDlg* third = OpenWindow(folder.path());
+        QVERIFY(first && second && third);
+        for (const auto& [upper, lower] : {std::pair{first, second}, std::pair{second, third}}) {
+            const QPoint step = lower->pos() - upper->pos();
+            QVERIFY2(step.x() > 0 && step.y() > 0 && step.x() == step.y(),
+                     qPrintable(QStringLiteral("%1,%2").arg(step.x()).arg(step.y())));
+        }
+    }
+
+    // The dialogs' buttons are the brand buttons, without the style's stock icons.
+    void dialogButtonsLookAlike() {
+        CDiagramDlg range(kBase, QStringLiteral("M1234"), true, false);
+        GraphLayout layout;
+        CGraphLayoutDlg labels(layout);
+        for (QWidget* dialog : std::initializer_list<QWidget*>{&range, &labels}) {
+            const QList<QPushButton*> buttons = dialog->findChildren<QPushButton*>();
+            QVERIFY(!buttons.isEmpty());
+            for (const QPushButton* button : buttons) {
+                QVERIFY2(qobject_cast<const CKelvoraButton*>(button), qPrintable(button->text()));
+                QVERIFY(button->icon().isNull());
+            }
+        }
     }
 
     void closeAllEmptiesTheQueue() {
