@@ -775,22 +775,27 @@ void CVeltrumDlg::ProgramUpdate() {
     }
 }
 
-void CVeltrumDlg::ChargerUpdate(bool web) {
-    std::unique_ptr<CIntelHexFile> image;
-    QString name;
+std::unique_ptr<CIntelHexFile> CVeltrumDlg::ChooseImage(bool web, const QString& family,
+                                                        QString& name) {
     if (web) {
-        const QString family = ChargerFirmwareFamily(TheDevice().chargerInfo.m_nHwVariant);
         const std::uint32_t newest = m_online ? m_online->NewestFirmware(family) : 0;
         if (newest == 0)
-            return;
+            return nullptr;
         name = FirmwareFileName(family, newest);
-        image = std::make_unique<CRemoteIntelHexFile>();
-    } else {
-        name = ChooseFirmwareImage(this, BaseFolder());
-        if (name.isEmpty())
-            return;
-        image = std::make_unique<CLocalIntelHexFile>();
+        return std::make_unique<CRemoteIntelHexFile>();
     }
+    name = ChooseFirmwareImage(this, BaseFolder());
+    if (name.isEmpty())
+        return nullptr;
+    return std::make_unique<CLocalIntelHexFile>();
+}
+
+void CVeltrumDlg::ChargerUpdate(bool web) {
+    QString name;
+    const std::unique_ptr<CIntelHexFile> image =
+        ChooseImage(web, ChargerFirmwareFamily(TheDevice().chargerInfo.m_nHwVariant), name);
+    if (!image)
+        return;
     CUpdateVorozizEvuDlg dialog(name, *image, this);
     const int result = dialog.exec();
     // The charger leaves its loader; the new firmware then identifies itself.
@@ -803,26 +808,16 @@ void CVeltrumDlg::ChargerUpdate(bool web) {
 }
 
 void CVeltrumDlg::ModuleUpdate(bool web) {
-    std::unique_ptr<CIntelHexFile> image;
-    QString name;
-    if (web) {
-        const CInfoCmdVM& module = TheDevice().moduleInfo;
-        if (module.m_nBatteryMv < CUpdateProcedure::kMinBatteryMv) {
-            ShowMessageId(TXT_BATTERY_TOO_LOW);
-            return;
-        }
-        const QString family = ModuleFirmwareFamily(module.m_nHwVariant);
-        const std::uint32_t newest = m_online ? m_online->NewestFirmware(family) : 0;
-        if (newest == 0)
-            return;
-        name = FirmwareFileName(family, newest);
-        image = std::make_unique<CRemoteIntelHexFile>();
-    } else {
-        name = ChooseFirmwareImage(this, BaseFolder());
-        if (name.isEmpty())
-            return;
-        image = std::make_unique<CLocalIntelHexFile>();
+    const CInfoCmdVM& module = TheDevice().moduleInfo;
+    if (web && module.m_nBatteryMv < CUpdateProcedure::kMinBatteryMv) {
+        ShowMessageId(TXT_BATTERY_TOO_LOW);
+        return;
     }
+    QString name;
+    const std::unique_ptr<CIntelHexFile> image =
+        ChooseImage(web, ModuleFirmwareFamily(module.m_nHwVariant), name);
+    if (!image)
+        return;
     CUpdateVibModuleDlg dialog(name, *image, this, [this] { Download(); });
     const int result = dialog.exec();
     // The module restarts with its new firmware: it is identified anew in every case.

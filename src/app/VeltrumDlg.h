@@ -13,6 +13,7 @@
 
 #include <memory>
 
+class CIntelHexFile;
 class CDeviceWatch;
 class CKelvoraButton;
 class COnlineState;
@@ -107,6 +108,9 @@ private:
     void RebuildUpdatesMenu();
     void ProgramUpdate();
     // The firmware updates of charger and module from a local file or the server's newest.
+    // The image of a firmware update and its name: the newest of the family on the vendor
+    // server, or a local file the user picks; none when there is none or the user cancelled.
+    std::unique_ptr<CIntelHexFile> ChooseImage(bool web, const QString& family, QString& name);
     void ChargerUpdate(bool web);
     void ModuleUpdate(bool web);
     void UpdateChargerDisplay();

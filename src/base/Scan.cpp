@@ -11,9 +11,6 @@ std::optional<std::int32_t> ScanInt(QStringView text) {
     return static_cast<std::int32_t>(*value);
 }
 
-namespace {
-
-// The value of a hexadecimal digit, -1 for any other character.
 int HexDigit(QChar c) {
     const char16_t u = c.unicode();
     if (u >= u'0' && u <= u'9')
@@ -24,8 +21,6 @@ int HexDigit(QChar c) {
         return u - u'A' + 10;
     return -1;
 }
-
-} // namespace
 
 std::optional<std::uint32_t> ScanHex(QStringView text) {
     qsizetype i = 0;

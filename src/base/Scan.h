@@ -22,6 +22,8 @@ std::optional<std::int32_t> ScanInt(QStringView text);
 // "%X" without a sign: blanks, an optional "0x", hexadecimal digits in either case; nothing
 // when there is no digit or the number does not fit into 32 bits.
 std::optional<std::uint32_t> ScanHex(QStringView text);
+// The value of a hexadecimal digit in either case, -1 for any other character.
+int HexDigit(QChar c);
 // One number at the start of text (after blanks), as the C scanner reads "%lf"; true only
 // when a number was converted.
 bool ScanOne(QStringView text, double& out);

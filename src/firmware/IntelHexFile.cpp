@@ -2,6 +2,7 @@
 
 #include "base/AnsiCodec.h"
 #include "base/FileRead.h"
+#include "base/Scan.h"
 #include "base/TextIds.h"
 
 namespace {
@@ -9,17 +10,6 @@ namespace {
 constexpr int kData = 0;
 constexpr int kEndOfFile = 1;
 constexpr int kLastRecordType = 5;
-
-int HexDigit(QChar c) {
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9')
-        return u - u'0';
-    if (u >= u'A' && u <= u'F')
-        return u - u'A' + 10;
-    if (u >= u'a' && u <= u'f')
-        return u - u'a' + 10;
-    return -1;
-}
 
 } // namespace
 
