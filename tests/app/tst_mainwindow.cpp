@@ -16,6 +16,7 @@
 #include "link/InfoCmd.h"
 #include "link/UsbLink.h"
 #include "support/HttpResponder.h"
+#include "support/SimFrames.h"
 #include "ui/common/FolderPicker.h"
 #include "ui/common/MsgBox.h"
 #include "ui/common/MyButton.h"
@@ -63,16 +64,6 @@ void InstallChargers(int count) {
     for (int i = 0; i < count; ++i)
         drivers.push_back(std::make_unique<CSimDriver>());
     TheDevice().link.SetDrivers(std::move(drivers));
-}
-
-// The command texts the charger received, without checksum lines.
-QStringList Frames() {
-    QStringList texts;
-    for (const QByteArray& frame : TheSimCharger().ReceivedFrames()) {
-        const qsizetype lf = frame.indexOf('\n');
-        texts << QString::fromLatin1(lf < 0 ? frame : frame.left(lf));
-    }
-    return texts;
 }
 
 QStringList Lines(COutput& list) {

@@ -13,6 +13,7 @@
 #include "online/OnlineState.h"
 #include "support/FakeNetwork.h"
 #include "support/HttpResponder.h"
+#include "support/SimFrames.h"
 #include "ui/common/ToolTip.h"
 #include "ui/update/UpdateDlg.h"
 #include "ui/update/UpdatesMenu.h"
@@ -38,15 +39,6 @@ constexpr const char* kSoftware = "/fileadmin/user_upload/software/Versions.txt"
 constexpr const char* kFirmware = "/fileadmin/user_upload/Firmware/Versions.txt";
 const QByteArray kImage = "; 2.9\r\n:10010000214601360121470136007EFE09D2190140\r\n"
                           ":100110002146017E17C20001FF5F16002148011928\r\n:00000001FF\r\n";
-
-// The command texts the charger received, without checksum lines.
-QStringList Frames() {
-    QStringList texts;
-    for (const QByteArray& frame : TheSimCharger().ReceivedFrames())
-        texts << QString::fromLatin1(
-            frame.left(frame.indexOf('\n') < 0 ? frame.size() : frame.indexOf('\n')));
-    return texts;
-}
 
 QStringList Items(QMenu* menu) {
     QStringList items;

@@ -7,6 +7,8 @@
 #include "link/CommWorker.h"
 #include "link/DeviceState.h"
 #include "link/UsbLink.h"
+#include "support/Controls.h"
+#include "support/SimFrames.h"
 #include "ui/common/MyButton.h"
 #include "ui/service/AdcHistoryDlg.h"
 #include "ui/service/DebugDlg.h"
@@ -21,24 +23,6 @@
 #include <QTest>
 
 namespace {
-
-// The command texts the charger received, without checksum lines.
-QStringList Frames() {
-    QStringList texts;
-    for (const QByteArray& frame : TheSimCharger().ReceivedFrames()) {
-        const qsizetype lf = frame.indexOf('\n');
-        texts << QString::fromLatin1(lf < 0 ? frame : frame.left(lf));
-    }
-    return texts;
-}
-
-template <typename T> T* Control(QWidget& window, int id) {
-    for (auto* control : window.findChildren<T*>()) {
-        if (CommandId(control) == id)
-            return control;
-    }
-    return nullptr;
-}
 
 QLineEdit* Field(QWidget& window, int id) {
     return Control<QLineEdit>(window, id);

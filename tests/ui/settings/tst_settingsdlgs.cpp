@@ -7,6 +7,7 @@
 #include "drivers/sim/SimCharger.h"
 #include "link/CommWorker.h"
 #include "link/DeviceState.h"
+#include "support/SimFrames.h"
 #include "ui/common/MyButton.h"
 #include "ui/common/ToolTip.h"
 #include "ui/settings/EditPattern.h"
@@ -30,16 +31,6 @@
 namespace {
 
 using Params = std::array<std::uint16_t, 32>;
-
-// The command texts the charger received, without checksum lines.
-QStringList Frames() {
-    QStringList texts;
-    for (const QByteArray& frame : TheSimCharger().ReceivedFrames()) {
-        const qsizetype lf = frame.indexOf('\n');
-        texts << QString::fromLatin1(lf < 0 ? frame : frame.left(lf));
-    }
-    return texts;
-}
 
 QString Range(int low, int high) {
     return FormatText(TXT_RANGE, {QString::number(low), QString::number(high)});

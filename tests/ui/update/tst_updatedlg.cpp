@@ -9,6 +9,7 @@
 #include "link/Crc16.h"
 #include "link/DeviceState.h"
 #include "link/UsbLink.h"
+#include "support/Controls.h"
 #include "ui/update/UpdateDlg.h"
 
 #include <QAbstractButton>
@@ -53,14 +54,6 @@ QStringList Wire(const QStringList& texts, bool charger) {
     for (const QString& text : texts)
         frames << Wire(text, charger);
     return frames;
-}
-
-template <typename T> T* Control(QWidget& window, int id) {
-    for (T* w : window.findChildren<T*>()) {
-        if (CommandId(w) == id)
-            return w;
-    }
-    return nullptr;
 }
 
 // The update window with a hook on its progress, which runs while the worker waits.
